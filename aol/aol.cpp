@@ -1,0 +1,121 @@
+#include "aol/aol.h"
+
+#include "aol/runtime_error.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring FromAnsi(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    int size =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(size, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                        size);
+    return text;
+}
+
+HWND FindWindowByClass(const char* className) { return FindWindowA(className, nullptr); }
+
+HWND FindChildByClass(HWND parent, HWND after, const char* className) {
+    // FindWindowEx treats parent 0 as the desktop; a lookup under a missing window finds nothing.
+    if (!parent) return nullptr;
+    return FindWindowExA(parent, after, className, nullptr);
+}
+
+namespace {
+
+// Reads through a buffer of the reported length plus one, then keeps what the window copied:
+// a window that over-reports leaves NULs behind, which would cut any line built from them.
+template <typename Copy> std::wstring ReadText(LRESULT reported, Copy copy) {
+    if (reported <= 0) return {};
+    if (reported >= INT_MAX) throw Overflow();
+    std::string buffer(static_cast<size_t>(reported) + 1, '\0');
+    copy(buffer.data(), static_cast<int>(buffer.size()));
+    buffer.resize(strnlen(buffer.data(), buffer.size()));
+    return FromAnsi(buffer);
+}
+
+} // namespace
+
+std::wstring GetCaption(HWND window) {
+    if (!window) return {};
+    return ReadText(GetWindowTextLengthA(window), [window](char* buffer, int size) {
+        GetWindowTextA(window, buffer, size);
+    });
+}
+
+std::wstring GetControlText(HWND control) {
+    if (!control) return {};
+    return ReadText(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0), [control](char* buffer, int size) {
+        SendMessageA(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+    });
+}
+
+void SetControlText(HWND control, const std::wstring& text) {
+    if (!control) return;
+    std::string bytes = ToAnsi(text);
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str()));
+}
+
+void SendCharKey(HWND control, char key) {
+    if (!control) return;
+    SendMessageA(control, WM_CHAR, static_cast<unsigned char>(key), 0);
+}
+
+void DoEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+MenuBar::MenuBar(HWND window) {
+    bar_ = window ? GetMenu(window) : nullptr;
+    count_ = GetMenuItemCount(bar_);
+    if (MenuNeedsOwner(window, bar_, count_)) {
+        MenuAnswers answers;
+        if (ReadMenuFromOwner(window, answers)) {
+            count_ = answers.barCount;
+            remote_ = std::move(answers);
+        }
+    }
+}
+
+int MenuBar::SubItemCount(int i) const {
+    if (remote_) {
+        return i >= 0 && i < static_cast<int>(remote_->subCounts.size()) ? remote_->subCounts[i]
+                                                                         : -1;
+    }
+    return GetMenuItemCount(GetSubMenu(bar_, i));
+}
+
+std::wstring MenuBar::SubItemText(int i, int j) const {
+    std::string buffer(MenuTextCapacity, ' ');
+    if (remote_) {
+        // Items are stored in probe order: every submenu before i, then item j of i.
+        size_t item = 0;
+        for (int k = 0; k < i; ++k) item += std::max(remote_->subCounts[k], 0);
+        size_t offset = (item + j) * MenuTextCapacity;
+        if (j >= 0 && j < remote_->subCounts[i] && offset + MenuTextCapacity <= remote_->texts.size())
+            buffer.assign(remote_->texts, offset, MenuTextCapacity);
+    } else {
+        HMENU sub = GetSubMenu(bar_, i);
+        UINT id = GetMenuItemID(sub, j);
+        // Flags 1: found by the identifier, not by position.
+        GetMenuStringA(sub, id, buffer.data(), MenuTextCapacity, 1);
+    }
+    return FromAnsi(buffer);
+}

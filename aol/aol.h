@@ -1,0 +1,50 @@
+#pragma once
+// The window-system operations Snorva uses on the AOL client: lookups by class, ANSI texts in
+// and out, keys, and the menu bar. Everything that touches user32 for AOL lives here.
+#include <windows.h>
+#include <string>
+#include <optional>
+
+#include "aol/menu_remote.h"
+
+// Texts go to the window system in the ANSI code page and come back from it.
+std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& bytes);
+
+// First top-level window of a class (any letter case), or 0.
+HWND FindWindowByClass(const char* className);
+// Next direct child of parent after `after` (0: from the first), of a class, or 0.
+// Under parent 0 nothing is found.
+HWND FindChildByClass(HWND parent, HWND after, const char* className);
+
+// A window's caption and a control's text, read through a buffer of the reported length plus
+// one. Cut at the first NUL: what the window actually copied, not what it claimed.
+std::wstring GetCaption(HWND window);
+std::wstring GetControlText(HWND control);
+
+// WM_SETTEXT with the text in the ANSI code page, and WM_CHAR. Results are not read.
+void SetControlText(HWND control, const std::wstring& text);
+void SendCharKey(HWND control, char key);
+
+// Handle all pending events of this thread's windows, then return.
+void DoEvents();
+
+// The AOL main window's menu bar, as the version probe reads it: the bar's item count, each
+// bar item's submenu item count, and each submenu item's text fetched by its command
+// identifier into a 100-character buffer of spaces. Where the window system will not read
+// another process's menu directly (Wine), the answers are gathered inside that process.
+class MenuBar {
+public:
+    explicit MenuBar(HWND window);
+    // GetMenuItemCount of the bar: -1 when there is no bar or it cannot be read.
+    int ItemCount() const { return count_; }
+    // GetMenuItemCount of the submenu at bar position i: -1 when it has none.
+    int SubItemCount(int i) const;
+    // The 100-character buffer after GetMenuStringA of item j of submenu i, by command.
+    std::wstring SubItemText(int i, int j) const;
+
+private:
+    HMENU bar_ = nullptr;
+    int count_ = -1;
+    std::optional<MenuAnswers> remote_; // set when the answers came from the owning process
+};

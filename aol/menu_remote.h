@@ -1,0 +1,21 @@
+#pragma once
+// Reading a menu bar from inside the process that owns it, for window systems that keep menus
+// per process (Wine): the answers the version probe's menu calls would get there.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// Size of the buffer each item's text is fetched into, filled with spaces first.
+constexpr int MenuTextCapacity = 100;
+
+struct MenuAnswers {
+    int barCount = -1;
+    std::vector<int> subCounts; // per bar position: its submenu's item count, -1 for none
+    std::string texts;          // MenuTextCapacity bytes per submenu item, in probe order
+};
+
+// Whether `window`'s menu bar must be read inside its owner: it belongs to another process,
+// exists, and the direct count failed.
+bool MenuNeedsOwner(HWND window, HMENU bar, int directCount);
+// Gathers the answers inside the owning process. False when it did not answer in time.
+bool ReadMenuFromOwner(HWND window, MenuAnswers& answers);

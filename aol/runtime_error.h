@@ -1,0 +1,33 @@
+#pragma once
+// The run-time errors that end Snorva. Raised where the trouble arises, caught only at the
+// event boundary, which shows the message box and ends the program with the number as status.
+#include <exception>
+#include <string>
+
+class RunTimeError : public std::exception {
+public:
+    RunTimeError(int number, std::wstring message, std::wstring hint = {})
+        : number_(number), message_(std::move(message)), hint_(std::move(hint)) {}
+    int Number() const { return number_; }
+    const std::wstring& Message() const { return message_; }
+    // One plain line telling the user what to do, or empty.
+    const std::wstring& Hint() const { return hint_; }
+    const char* what() const noexcept override { return "Snorva run-time error"; }
+
+private:
+    int number_;
+    std::wstring message_;
+    std::wstring hint_;
+};
+
+inline RunTimeError Overflow() { return {6, L"Overflow"}; }
+inline RunTimeError TypeMismatch(std::wstring hint = {}) {
+    return {13, L"Type mismatch", std::move(hint)};
+}
+inline RunTimeError FileNotFound(const std::wstring& file) {
+    return {53, L"File not found: " + file};
+}
+inline RunTimeError EntryPointNotFound(const std::wstring& entry, const std::wstring& dll) {
+    return {453, L"Can't find DLL entry point " + entry + L" in " + dll};
+}
+inline RunTimeError InvalidPicture() { return {481, L"Invalid picture"}; }

@@ -1,0 +1,25 @@
+#pragma once
+// The simulated AOL client: our own stand-in that answers what Snorva relies on in the AOL
+// client's windows. It shares no code with Snorva, so one mistake cannot hide in both.
+//
+// It is configured by options written as on its command line ("--version 8.0 --transcript
+// C:\t.txt"); the same options, sent later as commands, change a running client. The full list
+// of options is in sim/options.h.
+#include <string>
+
+namespace sim {
+
+// WM_COPYDATA's dwData for a command ("SAOL"); the data is the command's ANSI bytes, no NUL
+// needed. The client answers 1 when it applied the command, 0 when the command was bad.
+inline constexpr unsigned long kControlMagic = 0x4C4F4153;
+
+// Starts the client on its own UI thread inside this process; returns once its windows exist
+// (false when the options are wrong). Used where a test needs the client in the same process.
+bool StartInProcess(const std::string& options);
+// Ends the in-process client and waits for its thread.
+void StopInProcess();
+// Sends a command (options syntax) to the running client, in this or another process, through
+// WM_COPYDATA to its main window. Returns false when no client answered.
+bool Control(const std::string& command);
+
+} // namespace sim
