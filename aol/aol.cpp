@@ -117,5 +117,7 @@ std::wstring MenuBar::SubItemText(int i, int j) const {
         // Flags 1: found by the identifier, not by position.
         GetMenuStringA(sub, id, buffer.data(), MenuTextCapacity, 1);
     }
+    // At most 99 characters and an end mark, as Windows writes them; Wine fills all 100.
+    buffer[MenuTextCapacity - 1] = '\0';
     return FromAnsi(buffer);
 }
