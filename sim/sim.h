@@ -14,12 +14,14 @@ namespace sim {
 inline constexpr unsigned long kControlMagic = 0x4C4F4153;
 
 // Starts the client on its own UI thread inside this process; returns once its windows exist
-// (false when the options are wrong). Used where a test needs the client in the same process.
+// (false when the options are wrong or a client already runs here). Used where a test needs the
+// client in the same process (menus can be read only inside their own process under Wine).
 bool StartInProcess(const std::string& options);
 // Ends the in-process client and waits for its thread.
 void StopInProcess();
 // Sends a command (options syntax) to the running client, in this or another process, through
-// WM_COPYDATA to its main window. Returns false when no client answered.
+// WM_COPYDATA to its main window, and waits for it (30 s at most, for a hung client). Returns
+// false when no client answered or the command was bad.
 bool Control(const std::string& command);
 
 } // namespace sim
