@@ -1,0 +1,301 @@
+// REGION.DLL: MakeRgn cuts a window region out of a picture file, leaving out a key colour.
+// The picture is decoded by the system's own OLE picture loader (JPEG, BMP, GIF), so the DLL
+// carries no decoder of its own.
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+
+// The DLL stays small and free of the C++ runtime's exceptions: memory comes from the process
+// heap and every allocation failure is an ordinary "no region" answer.
+namespace {
+
+// JPEG keeps colours only approximately: a pixel counts as the key colour when each of its
+// channels lies within this distance of the key's. The skin's magenta decodes within 10 of the
+// key and the nearest of its other pixels (the black outline's fringe) 127 or more away, so 64
+// leaves a wide margin on both sides, also for skins saved at lower quality.
+constexpr int keyTolerance = 64;
+
+// Rows fetched from the decoded picture at a time: bounds the memory used beside the picture.
+constexpr LONG bandRows = 256;
+
+// Larger files are refused rather than read into memory whole.
+constexpr LONGLONG maxFileBytes = 256LL << 20;
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueFile = std::unique_ptr<void, HandleCloser>;
+
+struct GlobalFreer {
+    void operator()(HGLOBAL h) const { GlobalFree(h); }
+};
+using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
+
+struct Releaser {
+    void operator()(IUnknown* p) const { p->Release(); }
+};
+using UniqueStream = std::unique_ptr<IStream, Releaser>;
+using UniquePicture = std::unique_ptr<IPicture, Releaser>;
+
+// A growable array of plain values on the process heap. Growth doubles, so appending stays
+// linear; Append reports failure instead of throwing.
+template <class T> class HeapArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+  public:
+    HeapArray() = default;
+    HeapArray(const HeapArray&) = delete;
+    HeapArray& operator=(const HeapArray&) = delete;
+    ~HeapArray() {
+        if (items_) HeapFree(GetProcessHeap(), 0, items_);
+    }
+
+    bool Reserve(size_t capacity) {
+        if (capacity <= capacity_) return true;
+        if (capacity > SIZE_MAX / sizeof(T)) return false;
+        void* grown = items_ ? HeapReAlloc(GetProcessHeap(), 0, items_, capacity * sizeof(T))
+                             : HeapAlloc(GetProcessHeap(), 0, capacity * sizeof(T));
+        if (!grown) return false;
+        items_ = static_cast<T*>(grown);
+        capacity_ = capacity;
+        return true;
+    }
+    bool Append(const T& item) {
+        if (size_ == capacity_ && !Reserve(capacity_ ? capacity_ * 2 : 16)) return false;
+        items_[size_++] = item;
+        return true;
+    }
+    void Clear() { size_ = 0; }
+    void Swap(HeapArray& other) {
+        std::swap(items_, other.items_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+    }
+    bool operator==(const HeapArray& other) const {
+        return size_ == other.size_ &&
+               (size_ == 0 || !memcmp(items_, other.items_, size_ * sizeof(T)));
+    }
+    T* begin() const { return items_; }
+    T* end() const { return items_ + size_; }
+    T* Data() const { return items_; }
+    size_t Size() const { return size_; }
+
+  private:
+    T* items_ = nullptr;
+    size_t size_ = 0, capacity_ = 0;
+};
+
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// The whole file in movable global memory, as CreateStreamOnHGlobal wants it; null on failure.
+UniqueGlobal ReadWholeFile(const char* path, LONG& size) {
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr; // missing, a folder, or not readable
+    UniqueFile file(handle);
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file.get(), &length) || length.QuadPart <= 0 ||
+        length.QuadPart > maxFileBytes)
+        return nullptr;
+    size = static_cast<LONG>(length.QuadPart);
+    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size)));
+    if (!memory) return nullptr;
+    void* bytes = GlobalLock(memory.get());
+    if (!bytes) return nullptr;
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file.get(), bytes, static_cast<DWORD>(size), &read, nullptr);
+    GlobalUnlock(memory.get());
+    if (!ok || read != static_cast<DWORD>(size)) return nullptr;
+    return memory;
+}
+
+UniquePicture LoadPicture(const char* path) {
+    LONG size = 0;
+    UniqueGlobal memory = ReadWholeFile(path, size);
+    if (!memory) return nullptr;
+    IStream* raw = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, &raw)) || !raw) return nullptr;
+    memory.release(); // the stream frees it now
+    UniqueStream stream(raw);
+    void* picture = nullptr;
+    if (FAILED(OleLoadPicture(stream.get(), size, FALSE, IID_IPicture, &picture)) || !picture)
+        return nullptr;
+    return UniquePicture(static_cast<IPicture*>(picture));
+}
+
+// The decoded picture's bitmap, still owned by the picture; null for icons and metafiles,
+// which have no pixels of their own.
+HBITMAP BitmapOf(IPicture& picture) {
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    if (FAILED(picture.get_Type(&type)) || type != PICTYPE_BITMAP ||
+        FAILED(picture.get_Handle(&handle)))
+        return nullptr;
+    return reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+}
+
+// Which channel values lie near the key's, one table per channel, so the per-pixel test is
+// three look-ups. A key channel outside 0..255 matches nothing: no pixel has that colour.
+struct KeyTest {
+    bool nearRed[256], nearGreen[256], nearBlue[256];
+
+    KeyTest(int32_t red, int32_t green, int32_t blue) {
+        Fill(nearRed, red);
+        Fill(nearGreen, green);
+        Fill(nearBlue, blue);
+    }
+    static void Fill(bool (&table)[256], int32_t key) {
+        const bool valid = key >= 0 && key <= 255;
+        for (int value = 0; value < 256; ++value)
+            table[value] = valid && value - key <= keyTolerance && key - value <= keyTolerance;
+    }
+    // A pixel of a 32-bit DIB: blue in the low byte, then green, then red.
+    bool IsKey(uint32_t pixel) const {
+        return nearBlue[pixel & 0xFF] && nearGreen[(pixel >> 8) & 0xFF] &&
+               nearRed[(pixel >> 16) & 0xFF];
+    }
+};
+
+struct Run {
+    LONG left, right; // right is exclusive, as in a RECT
+};
+using Runs = HeapArray<Run>;
+
+// Collects the rectangles of the region in the y-x banded order that RGNDATA wants. Consecutive
+// rows with the same runs share one band, which keeps large plain areas to a few rectangles.
+// The rectangles are stored right behind room for the RGNDATA header, so the region data is
+// handed to ExtCreateRegion without another copy.
+class RegionBuilder {
+    static constexpr size_t headerSlots = sizeof(RGNDATAHEADER) / sizeof(RECT);
+    static_assert(headerSlots * sizeof(RECT) == sizeof(RGNDATAHEADER));
+
+  public:
+    bool Start() {
+        for (size_t i = 0; i < headerSlots; ++i)
+            if (!data_.Append(RECT{})) return false;
+        return true;
+    }
+
+    // Takes the runs of row y (rows come in order); leaves `runs` empty or holding old runs.
+    bool AddRow(LONG y, Runs& runs) {
+        if (y == bandBottom_ && runs == bandRuns_) {
+            ++bandBottom_;
+            return true;
+        }
+        if (!Flush()) return false;
+        bandTop_ = y;
+        bandBottom_ = y + 1;
+        bandRuns_.Swap(runs);
+        return true;
+    }
+
+    HRGN Create() {
+        if (!Flush()) return nullptr;
+        const size_t count = data_.Size() - headerSlots;
+        auto* region = reinterpret_cast<RGNDATA*>(data_.Data());
+        region->rdh.dwSize = sizeof(RGNDATAHEADER);
+        region->rdh.iType = RDH_RECTANGLES;
+        region->rdh.nCount = static_cast<DWORD>(count);
+        region->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+        region->rdh.rcBound = bound_;
+        return ExtCreateRegion(nullptr, static_cast<DWORD>(data_.Size() * sizeof(RECT)), region);
+    }
+
+  private:
+    bool Flush() {
+        for (const Run& run : bandRuns_) {
+            const RECT rect{run.left, bandTop_, run.right, bandBottom_};
+            if (data_.Size() == headerSlots) {
+                bound_ = rect;
+            } else {
+                bound_.left = std::min(bound_.left, rect.left);
+                bound_.right = std::max(bound_.right, rect.right);
+                bound_.bottom = rect.bottom;
+            }
+            if (!data_.Append(rect)) return false;
+        }
+        bandRuns_.Clear();
+        return true;
+    }
+
+    HeapArray<RECT> data_;
+    Runs bandRuns_;
+    LONG bandTop_ = 0, bandBottom_ = -1;
+    RECT bound_{};
+};
+
+// Appends the runs of pixels of one row that are not the key colour.
+bool FindRuns(const uint32_t* row, LONG width, const KeyTest& key, Runs& runs) {
+    LONG x = 0;
+    while (x < width) {
+        while (x < width && key.IsKey(row[x]))
+            ++x;
+        if (x == width) break;
+        const LONG left = x;
+        while (x < width && !key.IsKey(row[x]))
+            ++x;
+        if (!runs.Append({left, x})) return false;
+    }
+    return true;
+}
+
+HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
+    BITMAP info{};
+    if (!GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return nullptr;
+    const LONG width = info.bmWidth, height = info.bmHeight;
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    if (!dc) return nullptr;
+
+    // Bottom-up 32-bit rows, fetched a band at a time: the picture's row y is scan line
+    // height - 1 - y, so a band's rows arrive last row first.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    const LONG rows = std::min(bandRows, height);
+    HeapArray<uint32_t> pixels;
+    if (!pixels.Reserve(static_cast<size_t>(width) * static_cast<size_t>(rows))) return nullptr;
+
+    RegionBuilder builder;
+    if (!builder.Start()) return nullptr;
+    Runs runs;
+    for (LONG top = 0; top < height; top += rows) {
+        const LONG count = std::min(rows, height - top);
+        const UINT firstScan = static_cast<UINT>(height - top - count);
+        if (GetDIBits(dc.get(), bitmap, firstScan, static_cast<UINT>(count), pixels.Data(), &format,
+                      DIB_RGB_COLORS) != count)
+            return nullptr;
+        for (LONG k = 0; k < count; ++k) {
+            const uint32_t* row = pixels.Data() + static_cast<size_t>(count - 1 - k) * width;
+            runs.Clear();
+            if (!FindRuns(row, width, key, runs) || !builder.AddRow(top + k, runs)) return nullptr;
+        }
+    }
+    return builder.Create();
+}
+
+} // namespace
+
+// The region of the picture at `path` without the pixels of the key colour, in the picture's
+// own pixel coordinates; 0 when the file is missing, is no picture, or anything else fails.
+extern "C" HRGN __stdcall MakeRgn(const char* path, int32_t red, int32_t green, int32_t blue) {
+    if (!path || !*path) return nullptr;
+    UniquePicture picture = LoadPicture(path);
+    if (!picture) return nullptr;
+    HBITMAP bitmap = BitmapOf(*picture);
+    if (!bitmap) return nullptr;
+    return RegionOfBitmap(bitmap, KeyTest(red, green, blue));
+}
