@@ -105,6 +105,7 @@ int MenuBar::SubItemCount(int i) const {
 std::wstring MenuBar::SubItemText(int i, int j) const {
     std::string buffer(MenuTextCapacity, ' ');
     if (remote_) {
+        if (i < 0 || i >= static_cast<int>(remote_->subCounts.size())) return FromAnsi(buffer);
         // Items are stored in probe order: every submenu before i, then item j of i.
         size_t item = 0;
         for (int k = 0; k < i; ++k) item += std::max(remote_->subCounts[k], 0);

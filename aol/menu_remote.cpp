@@ -1,4 +1,198 @@
 #include "aol/menu_remote.h"
 
-bool MenuNeedsOwner(HWND, HMENU, int) { return false; }
-bool ReadMenuFromOwner(HWND, MenuAnswers&) { return false; }
+#include "aol/menuhook/menu_reply.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+using namespace menureply;
+
+// A client that takes longer than this to answer counts as unreadable, like a hung one.
+constexpr UINT kAnswerTimeoutMs = 2000;
+// However large a menu, no probe waits longer than this.
+constexpr UINT kLongestWaitMs = 10 * 60 * 1000;
+// Room for the answers of an ordinary menu bar (some 600 submenu items) in one round trip;
+// larger menus tell the size they need, and the request is made once more with that size.
+constexpr std::uint32_t kFirstRequestSize = 64 * 1024;
+// Beyond this (over a million items) a menu is not read: the memory would not be there anyway.
+constexpr std::uint32_t kLargestRequest = 128u << 20;
+
+// The helper, loaded into this process so that the window system can load it into the client.
+struct Helper {
+    HMODULE module = nullptr;
+    HOOKPROC proc = nullptr;
+};
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// menuhook.dll beside the running program, by full path; loaded once and kept, since every
+// later probe of a client under Wine needs it again.
+const Helper* LoadHelper() {
+    static Helper helper;
+    if (helper.proc) return &helper;
+    std::wstring folder = ProgramFolder();
+    if (folder.empty()) return nullptr;
+    HMODULE module = LoadLibraryW((folder + L"\\menuhook.dll").c_str());
+    if (!module) return nullptr;
+    auto proc =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "MenuHookProc")));
+    if (!proc) {
+        FreeLibrary(module);
+        return nullptr;
+    }
+    helper = {module, proc};
+    return &helper;
+}
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+struct ViewUnmapper {
+    void operator()(void* view) const { UnmapViewOfFile(view); }
+};
+struct Unhooker {
+    void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, Unhooker>;
+
+// The shared memory of one request, named after this process and the request's number. A name
+// somebody else already holds is refused: the answers must come from the helper alone.
+class SharedReply {
+  public:
+    SharedReply(std::uint32_t request, std::uint32_t size) {
+        char name[kNameSize];
+        FormatName(name, GetCurrentProcessId(), request);
+        HANDLE mapping =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+        if (!mapping) return;
+        mapping_.reset(mapping);
+        if (GetLastError() == ERROR_ALREADY_EXISTS) return;
+        view_.reset(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size));
+    }
+    unsigned char* View() const { return static_cast<unsigned char*>(view_.get()); }
+
+  private:
+    std::unique_ptr<void, HandleCloser> mapping_;
+    std::unique_ptr<void, ViewUnmapper> view_;
+};
+
+enum class Outcome { Answered, TooSmall, NoAnswer };
+
+struct Reply {
+    Outcome outcome = Outcome::NoAnswer;
+    std::uint32_t needed = 0; // with TooSmall: the room the answers take
+    std::uint32_t items = 0;  // with TooSmall: submenu items in all
+};
+
+std::uint32_t WindowId(HWND window) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+// Takes the helper's answers out of the shared memory, checking every size against the room
+// the request gave: whatever is there, nothing outside it is read.
+Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
+                  MenuAnswers& answers) {
+    Header reply;
+    std::memcpy(&reply, view, sizeof reply);
+    if (reply.magic != kMagic || reply.window != WindowId(window) || reply.size != size) return {};
+    if (reply.state == TooSmall) return {Outcome::TooSmall, reply.needed, reply.itemCount};
+    if (reply.state != Answered || reply.barCount < -1 ||
+        AnswerSize(reply.barCount, reply.itemCount) > size)
+        return {};
+
+    MenuAnswers taken;
+    taken.barCount = reply.barCount;
+    taken.subCounts.resize(reply.barCount > 0 ? reply.barCount : 0);
+    const unsigned char* counts = view + sizeof(Header);
+    std::uint64_t items = 0;
+    for (size_t i = 0; i < taken.subCounts.size(); ++i) {
+        std::int32_t count;
+        std::memcpy(&count, counts + i * sizeof count, sizeof count);
+        if (count < -1) return {};
+        taken.subCounts[i] = count;
+        if (count > 0) items += static_cast<std::uint64_t>(count);
+    }
+    if (items != reply.itemCount) return {};
+    const unsigned char* texts = counts + taken.subCounts.size() * sizeof(std::int32_t);
+    taken.texts.assign(reinterpret_cast<const char*>(texts),
+                       static_cast<size_t>(items * kTextCapacity));
+    answers = std::move(taken);
+    return {Outcome::Answered};
+}
+
+// One round trip: hook the client's UI thread, wake it with WM_NULL, unhook at once.
+Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, UINT timeoutMs,
+          MenuAnswers& answers) {
+    static std::uint32_t lastRequest = 0;
+    std::uint32_t request = ++lastRequest;
+    SharedReply shared(request, size);
+    unsigned char* view = shared.View();
+    if (!view) return {};
+    Header ask{};
+    ask.magic = kMagic;
+    ask.window = WindowId(window);
+    ask.size = size;
+    ask.state = Pending;
+    std::memcpy(view, &ask, sizeof ask);
+
+    BOOL delivered;
+    {
+        UniqueHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
+        if (!hook) return {};
+        DWORD_PTR result = 0;
+        // SMTO_BLOCK: no message to this program's windows is handled inside a probe, as
+        // none is where the menu reads directly.
+        delivered = SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request,
+                                        SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+    }
+    // A late answer is not waited for: the shared memory goes with this request.
+    if (!delivered) return {};
+    return TakeAnswers(view, window, size, answers);
+}
+
+// The window system finds each item by its identifier with a walk through its submenu, so
+// reading a menu takes time in the square of its size (40,000 items took about a second here).
+// A client that has just answered is not hung: it gets that time, ten times over.
+UINT ReadingTimeoutMs(std::uint32_t items) {
+    double ms = kAnswerTimeoutMs + static_cast<double>(items) * items / 150000.0;
+    return ms > kLongestWaitMs ? kLongestWaitMs : static_cast<UINT>(ms);
+}
+
+} // namespace
+
+bool MenuNeedsOwner(HWND window, HMENU bar, int directCount) {
+    if (!window || !bar || directCount != -1) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process != 0 && process != GetCurrentProcessId();
+}
+
+bool ReadMenuFromOwner(HWND window, MenuAnswers& answers) {
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!thread) return false;
+    const Helper* helper = LoadHelper();
+    if (!helper) return false;
+    Reply first = Ask(*helper, window, thread, kFirstRequestSize, kAnswerTimeoutMs, answers);
+    if (first.outcome != Outcome::TooSmall) return first.outcome == Outcome::Answered;
+    // Once more with the room the answers need; a menu that grew meanwhile is not chased.
+    if (first.needed <= kFirstRequestSize || first.needed > kLargestRequest) return false;
+    return Ask(*helper, window, thread, first.needed, ReadingTimeoutMs(first.items), answers)
+               .outcome == Outcome::Answered;
+}
