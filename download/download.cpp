@@ -1,0 +1,49 @@
+#include "download/download.h"
+
+#include "aol/aol.h"
+#include "download/fields.h"
+
+namespace {
+
+const char* const kStatic = "_AOL_Static";
+
+// Both texts are always read, static first, so AOL sees the same reads whatever the answer.
+bool PassesTransferTest(HWND child) {
+    const std::wstring firstStatic = GetControlText(FindChildByClass(child, nullptr, kStatic));
+    const std::wstring caption = GetCaption(child);
+    return IsTransferWindow(firstStatic, caption);
+}
+
+} // namespace
+
+HWND FindTransferWindow() {
+    HWND main = FindWindowByClass("AOL Frame25");
+    HWND mdiClient = FindChildByClass(main, nullptr, "MDIClient");
+    HWND child = FindChildByClass(mdiClient, nullptr, "AOL Child");
+    if (PassesTransferTest(child)) return child;
+    do {
+        child = FindChildByClass(mdiClient, child, "AOL Child");
+        if (PassesTransferTest(child)) return child;
+    } while (child != nullptr);
+    return nullptr;
+}
+
+std::wstring DownloadFileName() {
+    HWND transfer = FindTransferWindow();
+    if (transfer == nullptr) return L"n/a";
+    return FileNameField(GetControlText(FindChildByClass(transfer, nullptr, kStatic)), DoEvents);
+}
+
+std::wstring DownloadPercent() {
+    HWND transfer = FindTransferWindow();
+    if (transfer == nullptr) return L"n/a";
+    return PercentField(GetCaption(transfer), DoEvents);
+}
+
+std::wstring DownloadTimeLeft() {
+    HWND transfer = FindTransferWindow();
+    if (transfer == nullptr) return L"n/a";
+    HWND firstStatic = FindChildByClass(transfer, nullptr, kStatic);
+    HWND secondStatic = FindChildByClass(transfer, firstStatic, kStatic);
+    return TimeLeftField(GetControlText(secondStatic), DoEvents);
+}

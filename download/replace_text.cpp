@@ -1,0 +1,90 @@
+#include "download/replace_text.h"
+
+#include "aol/runtime_error.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+// One character to exactly one character, so a position in the lower-cased copy is the same
+// position in the text. Covers the letters the ANSI code page (1252) can bring in from AOL's
+// windows; the same on every platform, unlike the C library's locale-dependent towlower.
+wchar_t LowerChar(wchar_t c) {
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+    case 0x152:
+        return 0x153; // OE ligature
+    case 0x160:
+        return 0x161; // S caron
+    case 0x17D:
+        return 0x17E; // Z caron
+    case 0x178:
+        return 0xFF; // Y diaeresis
+    default:
+        return c;
+    }
+}
+
+std::wstring LowerCase(const std::wstring& text) {
+    std::wstring lower(text);
+    for (wchar_t& c : lower)
+        c = LowerChar(c);
+    return lower;
+}
+
+// Positions and lengths are signed 32-bit: a sum that leaves that range is the overflow error.
+std::int32_t AddPositions(std::int64_t a, std::int64_t b) {
+    const std::int64_t sum = a + b;
+    if (sum > std::numeric_limits<std::int32_t>::max() ||
+        sum < std::numeric_limits<std::int32_t>::min())
+        throw Overflow();
+    return static_cast<std::int32_t>(sum);
+}
+
+std::int32_t Length(const std::wstring& text) {
+    return AddPositions(0, text.size());
+}
+
+// 1-based position of `find` in `text` at or after `start`, or 0. Empty `find` matches nothing.
+std::int32_t FindFrom(const std::wstring& text, const std::wstring& find, std::int32_t start) {
+    if (find.empty() || start > Length(text)) return 0;
+    const auto at = text.find(find, static_cast<std::size_t>(start - 1));
+    return at == std::wstring::npos ? 0 : AddPositions(at, 1);
+}
+
+} // namespace
+
+std::wstring ReplaceText(std::wstring& text, const std::wstring& find,
+                         const std::wstring& replacement, const EventPump& pump) {
+    const std::wstring lowerFind = LowerCase(find);
+    const std::wstring lowerText = LowerCase(text);
+    const std::int32_t findLength = Length(find);
+    const std::int32_t replacementLength = Length(replacement);
+
+    // Nothing before the end of an inserted replacement is searched again, so every search
+    // runs on the untouched rest of the text as passed in, and the result is built once rather
+    // than re-joined per replacement (a window full of "%" would otherwise take hours).
+    std::int32_t match = FindFrom(lowerText, lowerFind, 1); // 1-based, in the text passed in
+    if (match == 0) {
+        pump();
+        return text;
+    }
+    std::wstring result;
+    std::int32_t copied = 0; // characters of the text passed in that are dealt with
+    while (match != 0) {
+        result.append(text, static_cast<std::size_t>(copied),
+                      static_cast<std::size_t>(match - 1 - copied));
+        // The occurrence's position in the text as it stands after the replacements so far.
+        const std::int32_t p = AddPositions(result.size(), 1);
+        AddPositions(p, findLength);
+        AddPositions(p, replacementLength); // where the next search starts
+        result += replacement;
+        copied = AddPositions(match - 1, findLength);
+        match = FindFrom(lowerText, lowerFind, AddPositions(copied, 1));
+        pump();
+    }
+    result.append(text, static_cast<std::size_t>(copied));
+    text = std::move(result);
+    return text;
+}
