@@ -1,0 +1,308 @@
+#include "app/form.h"
+
+#include "app/errors.h"
+#include "app/input_box.h"
+#include "app/lines.h"
+#include "app/pause.h"
+#include "app/resource.h"
+#include "app/skin.h"
+#include "chat/chat.h"
+#include "download/download.h"
+
+#include <windowsx.h>
+
+#include <iterator>
+#include <string>
+
+const Form1::ControlDesign Form1::kControls[] = {
+    {L"Image3", 24, 13, 7, 7, Kind::Picture, IDB_MENU, &Form1::Image3_Click},
+    {L"Image2", 15, 2, 7, 7, Kind::Picture, IDB_CLOSE, &Form1::Image2_Click},
+    {L"loads", 48, 64, 25, 17, Kind::Label, 0, nullptr},
+    {L"min", 80, 6, 25, 17, Kind::Label, 0, nullptr},
+    {L"Image1", 0, 0, 112, 23, Kind::Picture, IDB_STRIP, &Form1::Image1_Click},
+};
+
+const Form1::MenuDesign Form1::kMenu[] = {
+    {0, L"menu", L"menu", true, nullptr},
+    {1, L"title", L"Snorva", false, nullptr},
+    {1, L"split", L"-", true, nullptr},
+    {1, L"idleon", L"idle on", true, &Form1::idleon_Click},
+    {1, L"idleoff", L"idle off", true, &Form1::idleoff_Click},
+    {1, L"split3", L"-", true, nullptr},
+    {1, L"info", L"info", true, nullptr},
+    {2, L"about", L"about", true, &Form1::about_Click},
+    {1, L"split2", L"-", true, nullptr},
+    {1, L"minimize", L"minimize", true, &Form1::minimize_Click},
+    {1, L"unloaded", L"unload", true, &Form1::unloaded_Click},
+};
+
+namespace {
+
+OwnedFont MakeFont(const wchar_t* face, int hundredthsOfPoint) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(hundredthsOfPoint, GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    ReleaseDC(nullptr, screen);
+    return OwnedFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+} // namespace
+
+void StayOnTop(HWND window) {
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void DragWindow(HWND window) {
+    ReleaseCapture();
+    SendMessageA(window, WM_SYSCOMMAND, 0xF012, 0);
+}
+
+Form1::Form1(HINSTANCE instance) : instance_(instance) {
+    for (int i = 0; i < kControlCount; ++i) {
+        if (kControls[i].kind == Kind::Label) captions_[i] = L"0";
+    }
+}
+
+Form1::~Form1() {
+    if (menuBar_) DestroyMenu(menuBar_);
+}
+
+bool Form1::Create() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_SNORVA));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_SNORVA), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExW(&wc)) return false;
+
+    for (int i = 0; i < kControlCount; ++i) {
+        if (kControls[i].bitmap) {
+            pictures_[i].reset(static_cast<HBITMAP>(LoadImageW(
+                instance_, MAKEINTRESOURCEW(kControls[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
+        }
+    }
+    formFont_ = MakeFont(L"Tahoma", 825);
+    minFont_ = MakeFont(L"Tahoma", 675);
+    menuBar_ = BuildMenu();
+
+    // Borderless, yet with a task-bar button and a title, so a minimised window comes back.
+    window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, L"Snorva",
+                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              kWidth, kHeight, nullptr, nullptr, instance_, this);
+    return window_ != nullptr;
+}
+
+HMENU Form1::BuildMenu() const {
+    HMENU bar = CreateMenu();
+    HMENU parents[3] = {bar, nullptr, nullptr};
+    const int count = static_cast<int>(std::size(kMenu));
+    for (int i = 0; i < count; ++i) {
+        const MenuDesign& item = kMenu[i];
+        HMENU parent = parents[item.depth];
+        bool opensSubmenu = i + 1 < count && kMenu[i + 1].depth > item.depth;
+        if (opensSubmenu) {
+            HMENU submenu = CreatePopupMenu();
+            AppendMenuW(parent, MF_POPUP | (item.enabled ? 0 : MF_GRAYED),
+                        reinterpret_cast<UINT_PTR>(submenu), item.caption);
+            parents[item.depth + 1] = submenu;
+        } else if (item.caption == std::wstring(L"-")) {
+            AppendMenuW(parent, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(parent, MF_STRING | (item.enabled ? 0 : MF_GRAYED), kFirstCommand + i,
+                        item.caption);
+        }
+    }
+    return bar;
+}
+
+void Form1::Form_Load() {
+    StayOnTop(window_);
+    const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
+    background_ = LoadPictureFile(skin);
+    InvalidateRect(window_, nullptr, FALSE);
+    HRGN region = MakeRgn(skin, 255, 0, 255);
+    SetWindowRgn(window_, region, TRUE); // the window system owns the region from here on
+    InputBox(instance_, L"whats your handle?", L"handle"); // every line names Zibbet anyway
+    ChatSend(lines::StartupByLine());
+    Pause(0.5);
+    ChatSend(lines::LoadsLine(captions_[kLoads]));
+}
+
+void Form1::Show() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Form1*>(create->lpCreateParams)->window_ = window;
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    bool handled = false;
+    if (form) AtEventBoundary([&] { handled = form->OnMessage(message, wParam, lParam); });
+    return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return true;
+    case WM_ERASEBKGND:
+        return true; // the paint covers every pixel
+    case WM_LBUTTONDOWN:
+        OnButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return true;
+    case WM_LBUTTONUP:
+        OnButtonUp({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return true;
+    case WM_CAPTURECHANGED:
+        pressed_ = -1;
+        return true;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return true;
+    }
+    return false;
+}
+
+void Form1::OnPaint() {
+    PaintDc paint(window_);
+    HDC dc = paint.Get();
+    if (background_) DrawBitmap(dc, background_.get(), 0, 0, 0x7FFF, 0x7FFF);
+    for (int i = kControlCount - 1; i >= 0; --i)
+        DrawControl(dc, i);
+}
+
+void Form1::DrawControl(HDC dc, int control) const {
+    const ControlDesign& design = kControls[control];
+    if (design.kind == Kind::Picture) {
+        if (pictures_[control])
+            DrawBitmap(dc, pictures_[control].get(), design.x, design.y, design.width,
+                       design.height);
+        return;
+    }
+    // One line, left-aligned, cut off at the label's edges; the strip shows through.
+    RECT bounds{design.x, design.y, design.x + design.width, design.y + design.height};
+    Selection font(dc, control == kMin ? minFont_.get() : formFont_.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, control == kMin ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    const std::wstring& caption = captions_[control];
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &bounds,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+int Form1::HitTest(POINT point) const {
+    for (int i = 0; i < kControlCount; ++i) {
+        const ControlDesign& c = kControls[i];
+        if (point.x >= c.x && point.x < c.x + c.width && point.y >= c.y && point.y < c.y + c.height)
+            return i;
+    }
+    return -1;
+}
+
+// A click is a press and a release over the same control; the capture keeps the release ours
+// even when the pointer has left the window.
+void Form1::OnButtonDown(POINT point) {
+    pressed_ = HitTest(point);
+    if (pressed_ >= 0) SetCapture(window_);
+}
+
+void Form1::OnButtonUp(POINT point) {
+    const int pressed = pressed_;
+    pressed_ = -1;
+    if (GetCapture() == window_) ReleaseCapture();
+    if (pressed >= 0 && HitTest(point) == pressed && kControls[pressed].click)
+        (this->*kControls[pressed].click)();
+}
+
+void Form1::OnCommand(int command) {
+    const int index = command - kFirstCommand;
+    if (index >= 0 && index < static_cast<int>(std::size(kMenu)) && kMenu[index].click)
+        (this->*kMenu[index].click)();
+}
+
+void Form1::OnTimer(UINT_PTR id) {
+    // Like the toolkit's timer: no tick while it is disabled, whatever message comes.
+    if (id == kTimer1 && timer1Enabled_) Timer1_Timer();
+}
+
+void Form1::SetCaption(int control, const std::wstring& caption) {
+    captions_[control] = caption;
+    const ControlDesign& c = kControls[control];
+    RECT bounds{c.x, c.y, c.x + c.width, c.y + c.height};
+    // The strip under a transparent label must be drawn again too.
+    InvalidateRect(window_, &bounds, FALSE);
+    UpdateWindow(window_);
+}
+
+void Form1::Image1_Click() {
+    DragWindow(window_);
+}
+
+void Form1::Image2_Click() {
+    ExitProcess(0);
+}
+
+void Form1::Image3_Click() {
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    // The chosen command arrives afterwards as WM_COMMAND, its own event.
+    TrackPopupMenu(GetSubMenu(menuBar_, 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0,
+                   window_, nullptr);
+}
+
+// Switching on while on keeps the running minute: the ticks stay one minute apart.
+void Form1::idleon_Click() {
+    if (!timer1Enabled_) SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
+    timer1Enabled_ = true;
+    ChatSend(lines::EngagedLine());
+}
+
+void Form1::idleoff_Click() {
+    KillTimer(window_, kTimer1);
+    timer1Enabled_ = false;
+    ChatSend(lines::DisengagedLine());
+}
+
+void Form1::about_Click() {
+    MessageBoxW(window_, L"i made this because i need an AOL8+win98 idler. iface by ME! -zibbet",
+                L"Snorva", MB_OK);
+}
+
+void Form1::minimize_Click() {
+    ShowWindow(window_, SW_MINIMIZE);
+}
+
+void Form1::unloaded_Click() {
+    ChatSend(lines::UnloadByLine());
+    Pause(0.5);
+    ChatSend(lines::UnloadsLine(captions_[kLoads]));
+    ExitProcess(0);
+}
+
+void Form1::Timer1_Timer() {
+    SetCaption(kMin, lines::CounterText(lines::CounterValue(captions_[kMin]) + 1));
+    ChatSend(lines::UserLine(captions_[kMin]));
+    Pause(0.5);
+    if (!FindTransferWindow()) return;
+    std::wstring file = DownloadFileName();
+    std::wstring percent = DownloadPercent();
+    std::wstring timeLeft = DownloadTimeLeft();
+    ChatSend(lines::DownloadLine(file, percent, timeLeft));
+}

@@ -1,0 +1,89 @@
+#pragma once
+// Form1: Snorva's one window. Its controls are windowless, as in the toolkit it was designed
+// in: pictures and labels drawn over the skin and hit-tested by the window itself.
+#include "app/gdi.h"
+
+#include <string>
+
+class Form1 {
+  public:
+    static constexpr wchar_t kClassName[] = L"Snorva";
+    static constexpr int kWidth = 112;
+    static constexpr int kHeight = 21;
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT kTimer1Interval = 60000;
+
+    explicit Form1(HINSTANCE instance);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+    ~Form1();
+
+    // Creates the window hidden, with its controls at their design values.
+    bool Create();
+    // The load event: topmost, skin, outline, handle, greeting lines.
+    void Form_Load();
+    void Show();
+
+  private:
+    enum class Kind { Picture, Label };
+    struct ControlDesign {
+        const wchar_t* name;
+        int x, y, width, height;
+        Kind kind;
+        int bitmap; // resource of a picture, 0 for a label
+        void (Form1::*click)();
+    };
+    struct MenuDesign {
+        int depth; // 0: the hidden top item; 1: its items; 2: items of a submenu
+        const wchar_t* name;
+        const wchar_t* caption; // "-" is a separator
+        bool enabled;
+        void (Form1::*click)();
+    };
+    // Topmost first: the order of hit-testing; drawn in reverse, over the background.
+    static const ControlDesign kControls[];
+    static const MenuDesign kMenu[];
+    static constexpr int kControlCount = 5;
+    static constexpr int kMin = 3;   // index of the minutes counter
+    static constexpr int kLoads = 2; // index of the loads label
+    static constexpr int kFirstCommand = 100;
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnButtonDown(POINT point);
+    void OnButtonUp(POINT point);
+    void OnCommand(int command);
+    void OnTimer(UINT_PTR id);
+
+    void Image1_Click();
+    void Image2_Click();
+    void Image3_Click();
+    void idleon_Click();
+    void idleoff_Click();
+    void about_Click();
+    void minimize_Click();
+    void unloaded_Click();
+    void Timer1_Timer();
+
+    int HitTest(POINT point) const;
+    void SetCaption(int control, const std::wstring& caption);
+    void DrawControl(HDC dc, int control) const;
+    HMENU BuildMenu() const;
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    HMENU menuBar_ = nullptr; // never shown as a bar: it holds the popup
+    OwnedBitmap background_;
+    OwnedBitmap pictures_[kControlCount];
+    std::wstring captions_[kControlCount];
+    OwnedFont formFont_;
+    OwnedFont minFont_;
+    bool timer1Enabled_ = false;
+    int pressed_ = -1; // control under a press not yet released
+};
+
+// Makes a window topmost without moving or sizing it.
+void StayOnTop(HWND window);
+// Hands the window to the window system's move loop, as if its caption were dragged.
+void DragWindow(HWND window);

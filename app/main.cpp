@@ -1,0 +1,5 @@
+#include "app/snorva.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return RunSnorva(instance);
+}

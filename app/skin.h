@@ -1,0 +1,16 @@
+#pragma once
+// The skin: the picture that is the window's background, and the region REGION.DLL cuts from it.
+#include "app/gdi.h"
+
+#include <string>
+
+// The folder of the running executable, without a trailing backslash.
+std::wstring ProgramFolder();
+
+// Loads a picture file (JPEG, BMP, GIF…) as a bitmap. A missing file raises error 53 naming
+// it; anything else that cannot be read as a picture raises 481.
+OwnedBitmap LoadPictureFile(const std::wstring& path);
+
+// MakeRgn of the REGION.DLL beside the program, loaded by full path at this first call (never
+// from the search path). Missing DLL: error 53; no MakeRgn in it: 453. The region may be 0.
+HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue);

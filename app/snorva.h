@@ -1,0 +1,7 @@
+#pragma once
+// Snorva's start-up and run, shared by snorva.exe and the test host that runs it beside an
+// in-process AOL client.
+#include <windows.h>
+
+// Creates Form1 hidden, runs its load event, shows it, then handles events until the end.
+int RunSnorva(HINSTANCE instance);
