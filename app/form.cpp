@@ -121,12 +121,23 @@ HMENU Form1::BuildMenu() const {
     return bar;
 }
 
+// Only the window's own rectangle of the region can ever show. A huge, detailed skin gives a
+// region that Wine's X11 driver cannot carry (the process dies of an X error), so the rest
+// goes before the window system sees it.
+void Form1::ClipToWindow(HRGN region) const {
+    if (!region) return;
+    HRGN window = CreateRectRgn(0, 0, kWidth, kHeight);
+    CombineRgn(region, region, window, RGN_AND);
+    DeleteObject(window);
+}
+
 void Form1::Form_Load() {
     StayOnTop(window_);
     const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
     background_ = LoadPictureFile(skin);
     InvalidateRect(window_, nullptr, FALSE);
     HRGN region = MakeRgn(skin, 255, 0, 255);
+    ClipToWindow(region);
     SetWindowRgn(window_, region, TRUE); // the window system owns the region from here on
     InputBox(instance_, L"whats your handle?", L"handle"); // every line names Zibbet anyway
     ChatSend(lines::StartupByLine());

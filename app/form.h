@@ -67,6 +67,7 @@ class Form1 {
     void Timer1_Timer();
 
     int HitTest(POINT point) const;
+    void ClipToWindow(HRGN region) const;
     void SetCaption(int control, const std::wstring& caption);
     void DrawControl(HDC dc, int control) const;
     HMENU BuildMenu() const;

@@ -201,16 +201,49 @@ class RegionBuilder {
     HRGN Create() {
         if (!Flush()) return nullptr;
         const size_t count = data_.Size() - headerSlots;
-        auto* region = reinterpret_cast<RGNDATA*>(data_.Data());
+        if (count <= pieceRects) return Piece(data_.Data(), count, bound_);
+        return Merge(data_.Data() + headerSlots, count);
+    }
+
+  private:
+    // Wine's ExtCreateRegion adds the rectangles one at a time, in time that grows with the
+    // square of their number (minutes for a detailed 8000 x 8000 skin): a large region is made
+    // in pieces, merged pairwise. A skin of the window's size is one piece, one call.
+    static constexpr size_t pieceRects = 1024;
+
+    // One ExtCreateRegion call over `count` rectangles that follow room for the header at
+    // `slots`.
+    static HRGN Piece(RECT* slots, size_t count, const RECT& bound) {
+        auto* region = reinterpret_cast<RGNDATA*>(slots);
         region->rdh.dwSize = sizeof(RGNDATAHEADER);
         region->rdh.iType = RDH_RECTANGLES;
         region->rdh.nCount = static_cast<DWORD>(count);
         region->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-        region->rdh.rcBound = bound_;
-        return ExtCreateRegion(nullptr, static_cast<DWORD>(data_.Size() * sizeof(RECT)), region);
+        region->rdh.rcBound = bound;
+        return ExtCreateRegion(nullptr, static_cast<DWORD>((headerSlots + count) * sizeof(RECT)),
+                               region);
     }
 
-  private:
+    static HRGN Merge(const RECT* rects, size_t count) {
+        if (count <= pieceRects) {
+            RECT slots[headerSlots + pieceRects];
+            std::copy(rects, rects + count, slots + headerSlots);
+            RECT bound = rects[0];
+            for (size_t i = 1; i < count; ++i)
+                UnionRect(&bound, &bound, &rects[i]);
+            return Piece(slots, count, bound);
+        }
+        HRGN first = Merge(rects, count / 2);
+        HRGN second = first ? Merge(rects + count / 2, count - count / 2) : nullptr;
+        const bool merged = second && CombineRgn(first, first, second, RGN_OR) != ERROR;
+        if (second) DeleteObject(second);
+        if (!merged && first) {
+            DeleteObject(first);
+            first = nullptr;
+        }
+        return first;
+    }
+
     bool Flush() {
         for (const Run& run : bandRuns_) {
             const RECT rect{run.left, bandTop_, run.right, bandBottom_};

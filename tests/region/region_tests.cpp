@@ -197,6 +197,22 @@ TEST(RegionDll, TallPictureKeepsEveryRowInPlace) {
               "");
 }
 
+// A detailed picture's region is built in pieces and merged: the seams must not show.
+TEST(RegionDll, DetailedPictureIsCutExactlyAcrossItsPieces) {
+    const int size = 240;
+    auto inside = [](int x, int y) { return ((x / 4) + (y / 3)) % 2 == 0; };
+    std::vector<std::string> art(size, std::string(size, '.'));
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if (!inside(x, y)) art[y][x] = '#'; // the key colour
+    ScratchFile file("checkers.bmp");
+    WriteBmp(file.path, Paint(art));
+    Region region = MakeRgn(file.path);
+    ASSERT_NE(region, nullptr);
+    EXPECT_GT(RectCount(region.get()), 2048u);
+    EXPECT_EQ(Mismatches(region.get(), size, size, inside), "");
+}
+
 TEST(RegionDll, KeyEverywhereGivesAnEmptyRegionAndNoKeyTheWholePicture) {
     ScratchFile file("plain.bmp");
     WriteBmp(file.path, Paint({"###", "###"}));
