@@ -1,10 +1,12 @@
 #include "app/errors.h"
 
+#include "app/lines.h"
+
 #include <windows.h>
 
 std::wstring RunTimeErrorText(const RunTimeError& error) {
     std::wstring text =
-        L"Run-time error '" + std::to_wstring(error.Number()) + L"':\n\n" + error.Message();
+        L"Run-time error '" + lines::CounterText(error.Number()) + L"':\n\n" + error.Message();
     if (!error.Hint().empty()) text += L"\n\n" + error.Hint();
     return text;
 }

@@ -1,23 +1,27 @@
 #include "app/lines.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cwchar>
 
 namespace lines {
 
 double CounterValue(const std::wstring& caption) {
-    const wchar_t* begin = caption.c_str();
-    wchar_t* end = nullptr;
-    double value = std::wcstod(begin, &end);
-    return end == begin || !std::isfinite(value) ? 0.0 : value;
+    // Leading decimal digits, as the caption only ever holds a whole number; none count as 0.
+    double value = 0;
+    for (wchar_t c : caption) {
+        if (c < L'0' || c > L'9') break;
+        value = value * 10 + (c - L'0');
+    }
+    return std::isfinite(value) ? value : 0.0;
 }
 
 std::wstring CounterText(double value) {
-    // %.0f writes every digit of a whole double (no exponent), however large it grows.
-    char digits[400];
-    std::snprintf(digits, sizeof digits, "%.0f", std::fabs(std::round(value)));
-    return std::wstring(digits, digits + std::char_traits<char>::length(digits));
+    double rest = std::fabs(std::round(value));
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + std::fmod(rest, 10.0)));
+        rest = std::floor(rest / 10);
+    } while (rest >= 1);
+    return digits;
 }
 
 } // namespace lines

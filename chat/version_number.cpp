@@ -1,6 +1,5 @@
 #include "chat/version_number.h"
 
-#include <cwchar>
 
 std::optional<double> ReadVersionNumber(const std::wstring& text) {
     // Plain decimal only: digits with at most one point between digits.
@@ -17,5 +16,17 @@ std::optional<double> ReadVersionNumber(const std::wstring& text) {
         }
     }
     if (!digits) return std::nullopt;
-    return std::wcstod(text.c_str(), nullptr);
+    double whole = 0, fraction = 0, scale = 1;
+    bool afterPoint = false;
+    for (wchar_t c : text) {
+        if (c == L'.') {
+            afterPoint = true;
+        } else if (afterPoint) {
+            fraction = fraction * 10 + (c - L'0');
+            scale *= 10;
+        } else {
+            whole = whole * 10 + (c - L'0');
+        }
+    }
+    return whole + fraction / scale;
 }
