@@ -22,6 +22,7 @@ std::optional<double> ReadVersionNumber(const std::wstring& text) {
         if (c == L'.') {
             afterPoint = true;
         } else if (afterPoint) {
+            if (scale >= 1e18) continue; // digits a double cannot hold any more
             fraction = fraction * 10 + (c - L'0');
             scale *= 10;
         } else {
