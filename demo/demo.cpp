@@ -15,6 +15,12 @@ using namespace driver;
 const char kAol[] = "--version 8.0 --transfer --transfer-file snorva_demo.zip "
                     "--transfer-percent 4 --transfer-minutes 9 --transfer-speed 1";
 
+SnorvaSetup DemoSetup() {
+    SnorvaSetup setup;
+    setup.aol = kAol;
+    return setup;
+}
+
 void Say(const char* text) {
     std::printf("%s\n", text);
     std::fflush(stdout);
@@ -120,9 +126,7 @@ HWND OpenMenu(HWND form) {
 int Headless(const std::wstring& out) {
     Say("Starting the simulated AOL client (AOL 8.0, in a chat room, downloading a file)");
     Say("and Snorva beside it, each as its own program.");
-    SnorvaSetup setup;
-    setup.aol = kAol;
-    SnorvaRun run(setup);
+    SnorvaRun run(DemoSetup());
     if (!run.Started()) {
         std::printf("demo: %s\n", run.Error().c_str());
         return 1;
@@ -204,9 +208,7 @@ int Headless(const std::wstring& out) {
 int Interactive() {
     Say("Snorva and the simulated AOL client are running. Use Snorva's menu glyph (the small");
     Say("square with the dot) to switch idling on; unload it or close it to end the demo.");
-    SnorvaSetup setup;
-    setup.aol = kAol;
-    SnorvaRun run(setup);
+    SnorvaRun run(DemoSetup());
     if (!run.Started()) {
         std::printf("demo: %s\n", run.Error().c_str());
         return 1;
