@@ -54,57 +54,7 @@ protected:
     std::string transcript_ = TranscriptPath();
 };
 
-struct VersionCase {
-    const char* options;
-    const wchar_t* version;
-};
-
-class VersionTable : public Chat, public ::testing::WithParamInterface<VersionCase> {};
-
-TEST_P(VersionTable, TellsTheVersionFromTheMenuBar) {
-    StartClient(GetParam().options);
-    EXPECT_EQ(AolVersion(), GetParam().version);
-}
-
-const std::string Filler(size_t n) { return std::string(n, 'x'); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Chat, VersionTable,
-    ::testing::Values(
-        VersionCase{"--version 2.5", L"2.5"}, VersionCase{"--version 3.0", L"3.0"},
-        VersionCase{"--version 4.0", L"4.0"}, VersionCase{"--version 5.0", L"5.0"},
-        VersionCase{"--version 6.0", L"6.0"}, VersionCase{"--version 7.0", L"7.0"},
-        VersionCase{"--version 8.0", L"8.0"}, VersionCase{"--version unknown", L"n/a"},
-        VersionCase{"--version none", L"n/a"},
-        // The item count decides before any text is read.
-        VersionCase{"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 7", L"3.0"},
-        VersionCase{"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 6", L"2.5"},
-        // Any letter case; patterns tried from 8.0 down; the first matching item wins.
-        VersionCase{"--menu-bar Help --menu-item \"ABOUT AOL 7.0\"", L"7.0"},
-        VersionCase{"--menu-bar Help --menu-item \"aOl 6.0 here\"", L"6.0"},
-        VersionCase{"--menu-bar Help --menu-item \"AOL 4.0 and AOL 8.0\"", L"8.0"},
-        VersionCase{"--menu-bar Help --menu-item \"AOL 4.0\" --menu-item \"AOL 8.0\"", L"4.0"},
-        VersionCase{"--menu-bar File --menu-item \"AOL 4.0\" --menu-bar Help --menu-item "
-                    "\"AOL 8.0\"",
-                    L"4.0"},
-        // Bar items without a submenu add nothing; their own texts are never read.
-        VersionCase{"--menu-plain \"AOL 7.0\" --menu-bar Help --menu-item \"AOL 5.0\"", L"5.0"},
-        VersionCase{"--menu-plain \"AOL 7.0\" --menu-bar Help --menu-item Nothing", L"n/a"}),
-    [](const auto& info) { return "Row" + std::to_string(info.index); });
-
-TEST_F(Chat, SeesOnlyThe99CharactersTheMenuBufferHolds) {
-    StartClient("--menu-bar Help --menu-item \"" + Filler(92) + "AOL 8.0\"");
-    EXPECT_EQ(AolVersion(), L"8.0");
-    sim::StopInProcess();
-    StartClient("--menu-bar Help --menu-item \"" + Filler(93) + "AOL 8.0\"");
-    EXPECT_EQ(AolVersion(), L"n/a");
-}
-
-TEST_F(Chat, ScansMenusOfAnySize) {
-    // Past the 32,768 items a 16-bit position could count.
-    StartClient("--menu-bar Big --menu-fill 32800 --menu-item \"AOL 6.0\"");
-    EXPECT_EQ(AolVersion(), L"6.0");
-}
+// The version table itself is read in and across processes by the menu tests.
 
 TEST_F(Chat, NoClientMeansTypeMismatchAndNothingPosted) {
     EXPECT_EQ(AolVersion(), L"n/a");
