@@ -5,8 +5,6 @@
 
 #include <cmath>
 
-namespace {
-
 double MonotonicSeconds() {
     static const double frequency = [] {
         LARGE_INTEGER f;
@@ -17,6 +15,8 @@ double MonotonicSeconds() {
     QueryPerformanceCounter(&count);
     return static_cast<double>(count.QuadPart) / frequency;
 }
+
+namespace {
 
 // Sleeps until input of any kind arrives (MWMO_INPUTAVAILABLE: also input that is already
 // queued but not yet looked at) or the time is up, instead of spinning a core.

@@ -1,5 +1,7 @@
 #include "bench/measure.h"
 
+#include "app/pause.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -65,16 +67,7 @@ int FindWineServer() {
 
 } // namespace
 
-double NowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return static_cast<double>(count.QuadPart) * 1000.0 / frequency;
-}
+double NowMs() { return MonotonicSeconds() * 1000.0; }
 
 double OwnCpuMs() {
     FILETIME created, exited, kernel, user;
