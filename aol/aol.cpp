@@ -21,12 +21,13 @@ std::wstring FromAnsi(const std::string& bytes) {
     int size =
         MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        size);
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
     return text;
 }
 
-HWND FindWindowByClass(const char* className) { return FindWindowA(className, nullptr); }
+HWND FindWindowByClass(const char* className) {
+    return FindWindowA(className, nullptr);
+}
 
 HWND FindChildByClass(HWND parent, HWND after, const char* className) {
     // FindWindowEx treats parent 0 as the desktop; a lookup under a missing window finds nothing.
@@ -51,16 +52,16 @@ template <typename Copy> std::wstring ReadText(LRESULT reported, Copy copy) {
 
 std::wstring GetCaption(HWND window) {
     if (!window) return {};
-    return ReadText(GetWindowTextLengthA(window), [window](char* buffer, int size) {
-        GetWindowTextA(window, buffer, size);
-    });
+    return ReadText(GetWindowTextLengthA(window),
+                    [window](char* buffer, int size) { GetWindowTextA(window, buffer, size); });
 }
 
 std::wstring GetControlText(HWND control) {
     if (!control) return {};
-    return ReadText(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0), [control](char* buffer, int size) {
-        SendMessageA(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
-    });
+    return ReadText(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0),
+                    [control](char* buffer, int size) {
+                        SendMessageA(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+                    });
 }
 
 void SetControlText(HWND control, const std::wstring& text) {
@@ -108,9 +109,11 @@ std::wstring MenuBar::SubItemText(int i, int j) const {
         if (i < 0 || i >= static_cast<int>(remote_->subCounts.size())) return FromAnsi(buffer);
         // Items are stored in probe order: every submenu before i, then item j of i.
         size_t item = 0;
-        for (int k = 0; k < i; ++k) item += std::max(remote_->subCounts[k], 0);
+        for (int k = 0; k < i; ++k)
+            item += std::max(remote_->subCounts[k], 0);
         size_t offset = (item + j) * MenuTextCapacity;
-        if (j >= 0 && j < remote_->subCounts[i] && offset + MenuTextCapacity <= remote_->texts.size())
+        if (j >= 0 && j < remote_->subCounts[i] &&
+            offset + MenuTextCapacity <= remote_->texts.size())
             buffer.assign(remote_->texts, offset, MenuTextCapacity);
     } else {
         HMENU sub = GetSubMenu(bar_, i);

@@ -34,7 +34,7 @@ void DoEvents();
 // identifier into a 100-character buffer of spaces. Where the window system will not read
 // another process's menu directly (Wine), the answers are gathered inside that process.
 class MenuBar {
-public:
+  public:
     explicit MenuBar(HWND window);
     // GetMenuItemCount of the bar: -1 when there is no bar or it cannot be read.
     int ItemCount() const { return count_; }
@@ -43,7 +43,7 @@ public:
     // The 100-character buffer after GetMenuStringA of item j of submenu i, by command.
     std::wstring SubItemText(int i, int j) const;
 
-private:
+  private:
     HMENU bar_ = nullptr;
     int count_ = -1;
     std::optional<MenuAnswers> remote_; // set when the answers came from the owning process

@@ -5,7 +5,7 @@
 #include <string>
 
 class RunTimeError : public std::exception {
-public:
+  public:
     RunTimeError(int number, std::wstring message, std::wstring hint = {})
         : number_(number), message_(std::move(message)), hint_(std::move(hint)) {}
     int Number() const { return number_; }
@@ -14,13 +14,15 @@ public:
     const std::wstring& Hint() const { return hint_; }
     const char* what() const noexcept override { return "Snorva run-time error"; }
 
-private:
+  private:
     int number_;
     std::wstring message_;
     std::wstring hint_;
 };
 
-inline RunTimeError Overflow() { return {6, L"Overflow"}; }
+inline RunTimeError Overflow() {
+    return {6, L"Overflow"};
+}
 inline RunTimeError TypeMismatch(std::wstring hint = {}) {
     return {13, L"Type mismatch", std::move(hint)};
 }
@@ -30,4 +32,6 @@ inline RunTimeError FileNotFound(const std::wstring& file) {
 inline RunTimeError EntryPointNotFound(const std::wstring& entry, const std::wstring& dll) {
     return {453, L"Can't find DLL entry point " + entry + L" in " + dll};
 }
-inline RunTimeError InvalidPicture() { return {481, L"Invalid picture"}; }
+inline RunTimeError InvalidPicture() {
+    return {481, L"Invalid picture"};
+}

@@ -67,7 +67,9 @@ int FindWineServer() {
 
 } // namespace
 
-double NowMs() { return MonotonicSeconds() * 1000.0; }
+double NowMs() {
+    return MonotonicSeconds() * 1000.0;
+}
 
 double OwnCpuMs() {
     FILETIME created, exited, kernel, user;

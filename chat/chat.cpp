@@ -10,7 +10,8 @@ namespace {
 
 // Lower-cases one character to one character, so positions stay where they were.
 std::wstring Lowercase(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
 

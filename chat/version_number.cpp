@@ -1,6 +1,5 @@
 #include "chat/version_number.h"
 
-
 std::optional<double> ReadVersionNumber(const std::wstring& text) {
     // Plain decimal only: digits with at most one point between digits.
     bool digits = false;

@@ -38,7 +38,7 @@ std::string ToUtf8(const std::string& ansi) {
 }
 
 class Transcript {
-public:
+  public:
     explicit Transcript(const SnorvaRun& run) : run_(run) {}
     // Prints the lines that arrived since the last call; returns how many there are in all.
     size_t PrintNew() {
@@ -57,7 +57,7 @@ public:
         return WaitUntil([&] { return PrintNew() >= count; }, timeoutMs, 50);
     }
 
-private:
+  private:
     const SnorvaRun& run_;
     size_t printed_ = 0;
     double start_ = -1;
@@ -214,7 +214,8 @@ int Interactive() {
         return 1;
     }
     Transcript room(run);
-    while (!run.Program().Wait(200)) room.PrintNew();
+    while (!run.Program().Wait(200))
+        room.PrintNew();
     room.PrintNew();
     return 0;
 }

@@ -39,7 +39,7 @@ std::vector<Post> ReadPosts(const std::string& path) {
 }
 
 class Chat : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         sim::StopInProcess();
         DeleteFileA(transcript_.c_str());

@@ -16,7 +16,7 @@ TEST(VersionNumber, TheVersionTextsAreTheNumbersTheySpell) {
 }
 
 TEST(VersionNumber, AnythingElseIsNoNumber) {
-    for (const wchar_t* text : {L"n/a", L"", L".", L"8.", L".5", L"8.0.1", L" 8.0", L"8,0", L"-8",
-                                L"inf", L"0x8"})
+    for (const wchar_t* text :
+         {L"n/a", L"", L".", L"8.", L".5", L"8.0.1", L" 8.0", L"8,0", L"-8", L"inf", L"0x8"})
         EXPECT_FALSE(ReadVersionNumber(text)) << text;
 }
