@@ -56,14 +56,15 @@ driver::Process StartAol(const std::wstring& options, bool waitForVersion = true
     driver::Process aol = driver::Start(driver::AolSimExe(), options);
     DWORD pid = aol.Id();
     HWND frame = nullptr;
-    if (!aol ||
-        !PollUntil([&] { return frame = driver::FindProcessWindow(pid, "AOL Frame25"); }, 20000))
+    if (!aol || !driver::WaitUntil(
+                    [&] { return frame = driver::FindProcessWindow(pid, "AOL Frame25"); }, 20000))
         return {};
     // Until its UI thread handles messages again (a large menu takes it a while to build), the
     // client counts as hung and every probe of it fails at once.
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) return {};
-    if (waitForVersion && !PollUntil([] { return AolVersion() == L"8.0"; }, 20000)) return {};
+    if (waitForVersion && !driver::WaitUntil([] { return AolVersion() == L"8.0"; }, 20000))
+        return {};
     return aol;
 }
 
@@ -86,7 +87,7 @@ void TickSection() {
     driver::Process aol = StartAol(L"--version 8.0 --transfer --hidden");
     if (!aol) return Failed(what, "aolsim did not start");
     // The client shows its frame before its transfer window is up.
-    if (!PollUntil([] { return AolVersion() == L"8.0" && FindTransferWindow(); }, 10000))
+    if (!driver::WaitUntil([] { return AolVersion() == L"8.0" && FindTransferWindow(); }, 10000))
         return Failed(what, "aolsim's version or transfer window not seen");
 
     std::vector<double> ours, ourOwn, ourServer, spin, spinOwn, spinServer;
@@ -203,12 +204,7 @@ void StartupSection() {
         t0 = NowMs();
         empty = driver::Start(folder + L"\\bench_empty.exe", L"--window");
         const DWORD emptyPid = empty.Id();
-        if (!PollUntil(
-                [&] {
-                    HWND window = driver::FindProcessWindow(emptyPid, "BenchEmpty");
-                    return window && IsWindowVisible(window);
-                },
-                20000))
+        if (!driver::WaitForVisibleWindow("BenchEmpty", nullptr, 20000, emptyPid, 1))
             return Failed(what, "bench_empty showed no window");
         wine.push_back(NowMs() - t0);
         empty.Kill();
@@ -216,25 +212,13 @@ void StartupSection() {
         // Snorva itself, timed from outside: created → dialog shown; OK → window shown.
         t0 = NowMs();
         driver::Process snorva = driver::Start(folder + L"\\snorva.exe", L"");
-        HWND dialog = nullptr;
-        if (!PollUntil(
-                [&] {
-                    dialog = FindWindowA("#32770", "handle");
-                    return dialog && IsWindowVisible(dialog);
-                },
-                20000))
-            return Failed(what, "no handle dialog");
+        HWND dialog = driver::WaitForVisibleWindow("#32770", "handle", 20000, 0, 1);
+        if (!dialog) return Failed(what, "no handle dialog");
         const double t1 = NowMs();
         driver::AnswerDialog(dialog, "zibbet");
         const DWORD pid = snorva.Id();
-        HWND window = nullptr;
-        if (!PollUntil(
-                [&] {
-                    window = driver::FindProcessWindow(pid, driver::kFormClass);
-                    return window && IsWindowVisible(window);
-                },
-                20000))
-            return Failed(what, "the window was not shown");
+        HWND window = driver::WaitForVisibleWindow(driver::kFormClass, nullptr, 20000, pid, 1);
+        if (!window) return Failed(what, "the window was not shown");
         const double t2 = NowMs();
         snorva.Kill();
         before.push_back(t1 - t0);
@@ -377,22 +361,11 @@ void MemorySection() {
     std::vector<double> ws, priv, baseWs, basePriv;
     for (int r = 0; r < kRounds; ++r) {
         driver::Process snorva = driver::Start(folder + L"\\snorva.exe", L"");
-        HWND dialog = nullptr;
-        if (!PollUntil(
-                [&] {
-                    dialog = FindWindowA("#32770", "handle");
-                    return dialog && IsWindowVisible(dialog);
-                },
-                20000))
-            return Failed(what, "no handle dialog");
+        HWND dialog = driver::WaitForVisibleWindow("#32770", "handle", 20000, 0, 1);
+        if (!dialog) return Failed(what, "no handle dialog");
         driver::AnswerDialog(dialog, "zibbet");
         const DWORD pid = snorva.Id();
-        if (!PollUntil(
-                [&] {
-                    HWND window = driver::FindProcessWindow(pid, driver::kFormClass);
-                    return window && IsWindowVisible(window);
-                },
-                20000))
+        if (!driver::WaitForVisibleWindow(driver::kFormClass, nullptr, 20000, pid, 1))
             return Failed(what, "the window was not shown");
         Sleep(300); // let the first paint settle
         Memory m = MemoryOf(OpenForQuery(pid).get());
@@ -402,12 +375,7 @@ void MemorySection() {
         // Wine's floor for any GUI program: an empty one showing a small window.
         driver::Process empty = driver::Start(folder + L"\\bench_empty.exe", L"--window");
         const DWORD emptyPid = empty.Id();
-        if (!PollUntil(
-                [&] {
-                    HWND window = driver::FindProcessWindow(emptyPid, "BenchEmpty");
-                    return window && IsWindowVisible(window);
-                },
-                20000))
+        if (!driver::WaitForVisibleWindow("BenchEmpty", nullptr, 20000, emptyPid, 1))
             return Failed(what, "bench_empty showed no window");
         Sleep(300);
         m = MemoryOf(OpenForQuery(emptyPid).get());

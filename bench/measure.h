@@ -56,14 +56,4 @@ OwnedHandle OpenForQuery(DWORD pid);
 // The folder of this executable, without the trailing backslash.
 std::wstring ThisFolder();
 
-// Polls `done` about every millisecond until it holds or `timeoutMs` passed.
-template <class Done> bool PollUntil(Done done, DWORD timeoutMs) {
-    const double end = NowMs() + timeoutMs;
-    while (!done()) {
-        if (NowMs() > end) return false;
-        Sleep(1);
-    }
-    return true;
-}
-
 } // namespace bench

@@ -79,12 +79,12 @@ int Fail(const std::string& why) {
 bool ChooseIdleOn(HWND window) {
     driver::PostClick(window, driver::kMenuGlyph.x, driver::kMenuGlyph.y);
     HWND popup = nullptr;
-    if (!PollUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000))
+    if (!driver::WaitUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000))
         return false;
     driver::PostKey(popup, VK_DOWN);
     driver::PostKey(popup, VK_DOWN);
     driver::PostKey(popup, VK_RETURN);
-    return PollUntil([] { return driver::FindPopupMenu() == nullptr; }, 10000);
+    return driver::WaitUntil([] { return driver::FindPopupMenu() == nullptr; }, 10000);
 }
 
 } // namespace
@@ -100,29 +100,17 @@ int main() {
                                                              L"--transcript \"" +
                                                                  transcript + L"\"");
     const DWORD aolPid = aol.Id();
-    if (!PollUntil([&] { return driver::FindProcessWindow(aolPid, "AOL Frame25"); }, 20000))
+    if (!driver::WaitUntil([&] { return driver::FindProcessWindow(aolPid, "AOL Frame25"); }, 20000))
         return Fail("aolsim did not start");
     driver::Process snorva = driver::Start(folder + L"\\snorva.exe", L"");
     const DWORD pid = snorva.Id();
-    HWND dialog = nullptr;
-    if (!PollUntil(
-            [&] {
-                dialog = FindWindowA("#32770", "handle");
-                return dialog && IsWindowVisible(dialog);
-            },
-            20000) ||
-        !driver::AnswerDialog(dialog, "zibbet"))
-        return Fail("no handle dialog");
-    HWND window = nullptr;
-    if (!PollUntil(
-            [&] {
-                window = driver::FindProcessWindow(pid, driver::kFormClass);
-                return window && IsWindowVisible(window);
-            },
-            20000))
-        return Fail("the window was not shown");
+    HWND dialog = driver::WaitForVisibleWindow("#32770", "handle", 20000, 0, 1);
+    if (!dialog || !driver::AnswerDialog(dialog, "zibbet")) return Fail("no handle dialog");
+    HWND window = driver::WaitForVisibleWindow(driver::kFormClass, nullptr, 20000, pid, 1);
+    if (!window) return Fail("the window was not shown");
     if (!ChooseIdleOn(window) ||
-        !PollUntil([&] { return HoldsLine(transcript, "<b>I</b>dler <b>E</b>ngaged"); }, 10000))
+        !driver::WaitUntil([&] { return HoldsLine(transcript, "<b>I</b>dler <b>E</b>ngaged"); },
+                           10000))
         return Fail("idling could not be switched on");
 
     std::vector<Sample> samples{Take(0, pid)};

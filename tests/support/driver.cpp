@@ -83,7 +83,8 @@ HWND FindProcessWindow(DWORD pid, const char* className) {
     return nullptr;
 }
 
-HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid) {
+HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid,
+                          DWORD stepMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
@@ -99,7 +100,7 @@ HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeou
             }
             return false;
         },
-        timeoutMs);
+        timeoutMs, stepMs);
     return found;
 }
 

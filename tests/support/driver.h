@@ -46,7 +46,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs 
 HWND FindProcessWindow(DWORD pid, const char* className);
 // Waits for a visible top-level window of this class and title (of process `pid` unless 0);
 // 0 on time-out.
-HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid = 0);
+HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid = 0,
+                          DWORD stepMs = 10);
 // A window's text, in the ANSI code page, through WM_GETTEXT.
 std::string GetText(HWND window);
 
