@@ -65,10 +65,10 @@ Process Start(const std::wstring& program, const std::wstring& arguments,
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    const DWORD start = GetTickCount();
     for (;;) {
         if (done()) return true;
-        if (GetTickCount64() >= end) return false;
+        if (GetTickCount() - start >= timeoutMs) return false;
         Sleep(stepMs);
     }
 }

@@ -25,7 +25,7 @@ bool UseSeparateProcesses(const std::wstring& folder) {
 } // namespace
 
 std::wstring DistFolder() {
-    return Widen(SNORVA_ROOT) + L"\\dist\\snorva";
+    return Widen(SNORVA_DIST);
 }
 std::wstring AolSimExe() {
     return Widen(SNORVA_BIN) + L"\\sim\\aolsim.exe";
