@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+namespace {
+bool ending = false;
+}
+
 std::wstring RunTimeErrorText(const RunTimeError& error) {
     std::wstring text =
         L"Run-time error '" + lines::CounterText(error.Number()) + L"':\n\n" + error.Message();
@@ -11,7 +15,16 @@ std::wstring RunTimeErrorText(const RunTimeError& error) {
     return text;
 }
 
+bool ProgramEnding() {
+    return ending;
+}
+
 void EndWithRunTimeError(const RunTimeError& error) {
-    MessageBoxW(nullptr, RunTimeErrorText(error).c_str(), L"Snorva", MB_OK);
+    if (ending) return; // the first error's box is up; it alone ends the program
+    ending = true;
+    // Task-modal: every window of the program is disabled under it. Topmost and in front, as
+    // the strip is, so the box is never hidden behind it.
+    MessageBoxW(nullptr, RunTimeErrorText(error).c_str(), L"Snorva",
+                MB_OK | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
     ExitProcess(static_cast<UINT>(error.Number()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The one place where a run-time error becomes a message box and the end of the program.
+#include "aol/aol.h"
 #include "aol/runtime_error.h"
 
 #include <new>
@@ -8,14 +9,19 @@
 // "Run-time error 'N':", a blank line, the message, and the hint after another blank line.
 std::wstring RunTimeErrorText(const RunTimeError& error);
 
-// Shows the error's box titled "Snorva" and ends the process with the error's number.
-[[noreturn]] void EndWithRunTimeError(const RunTimeError& error);
+// Shows the error's box titled "Snorva" and ends the process with the error's number. From the
+// first call on, the program is ending: a later error adds no box of its own.
+void EndWithRunTimeError(const RunTimeError& error);
+// Whether a run-time error is on its way to ending the program: no click, tick or command of
+// the window may run any more, only its painting.
+bool ProgramEnding();
 
 // Runs one event's handler. Nothing thrown leaves it: an error ends the program here, so no
-// exception ever crosses the window system.
+// exception ever crosses the window system; a quit ends the handler, and the main loop ends.
 template <class Handler> void AtEventBoundary(Handler&& handler) noexcept {
     try {
         handler();
+    } catch (const QuitRequested&) {
     } catch (const RunTimeError& error) {
         EndWithRunTimeError(error);
     } catch (const std::bad_alloc&) {

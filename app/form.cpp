@@ -159,7 +159,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     bool handled = false;
-    if (form) AtEventBoundary([&] { handled = form->OnMessage(message, wParam, lParam); });
+    // Under a run-time error's box the window still paints, but no click, tick or command runs.
+    if (form && (!ProgramEnding() || message == WM_PAINT))
+        AtEventBoundary([&] { handled = form->OnMessage(message, wParam, lParam); });
     return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
 }
 
