@@ -3,18 +3,29 @@
 #include "app/errors.h"
 #include "app/form.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 
+// XP SP1 has it; the XP headers leave it out.
+extern "C" __declspec(dllimport) BOOL WINAPI SetDllDirectoryW(LPCWSTR folder);
+
 int RunSnorva(HINSTANCE instance) {
+    // DLLs are loaded by full path or from the system folder, never from the working folder.
+    SetDllDirectoryW(L"");
+    // With the Common Controls 6 manifest, XP creates no dialog or message box until they are
+    // registered; later Windows load them on demand.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     OleInitialize(nullptr); // the skin is loaded through OLE
     Form1 form(instance);
     if (!form.Create()) return 1;
     AtEventBoundary([&] { form.Form_Load(); });
     form.Show();
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    return got == 0 ? static_cast<int>(message.wParam) : 1; // -1: the loop itself failed
 }
