@@ -38,11 +38,10 @@ const Form1::MenuDesign Form1::kMenu[] = {
 
 namespace {
 
-OwnedFont MakeFont(const wchar_t* face, int hundredthsOfPoint) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(hundredthsOfPoint, GetDeviceCaps(screen, LOGPIXELSY), 7200);
-    ReleaseDC(nullptr, screen);
-    return OwnedFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+// Fixed pixel heights, the sizes the design's points give at 96 DPI: the strip, its labels and
+// the skin are pixels too, so the counter fits its box at any DPI setting.
+OwnedFont MakeFont(const wchar_t* face, int pixels) {
+    return OwnedFont(CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
@@ -87,15 +86,20 @@ bool Form1::Create() {
                 instance_, MAKEINTRESOURCEW(kControls[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
         }
     }
-    formFont_ = MakeFont(L"Tahoma", 825);
-    minFont_ = MakeFont(L"Tahoma", 675);
+    formFont_ = MakeFont(L"Tahoma", 11); // 8.25 pt
+    minFont_ = MakeFont(L"Tahoma", 9);   // 6.75 pt
     menuBar_ = BuildMenu();
 
-    // Borderless, yet with a task-bar button and a title, so a minimised window comes back.
-    window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, L"Snorva",
-                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
-                              kWidth, kHeight, nullptr, nullptr, instance_, this);
-    return window_ != nullptr;
+    // Created overlapped, since only an overlapped window is given the place where the window
+    // system puts new windows (a popup's default is the screen's corner); then made borderless,
+    // yet with a task-bar button and a title, so a minimised window comes back.
+    window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, L"Snorva", WS_OVERLAPPED, CW_USEDEFAULT,
+                              CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance_, this);
+    if (!window_) return false;
+    SetWindowLongPtrW(window_, GWL_STYLE, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX);
+    SetWindowPos(window_, nullptr, 0, 0, kWidth, kHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return true;
 }
 
 HMENU Form1::BuildMenu() const {
