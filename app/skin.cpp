@@ -1,12 +1,13 @@
 #include "app/skin.h"
 
-#include "aol/aol.h"
 #include "aol/runtime_error.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,13 +37,49 @@ std::wstring ProgramFolder() {
     }
 }
 
+namespace {
+
+// The whole file in movable memory that a stream takes over; null when it cannot be read.
+HGLOBAL ReadWholeFile(const std::wstring& path, DWORD& size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER length{};
+    HGLOBAL memory = nullptr;
+    // A skin is a few kilobytes; anything past 256 MB is no picture of ours.
+    if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= (256 << 20)) {
+        size = static_cast<DWORD>(length.QuadPart);
+        memory = GlobalAlloc(GMEM_MOVEABLE, size);
+        void* bytes = memory ? GlobalLock(memory) : nullptr;
+        DWORD read = 0;
+        const bool whole = bytes && ReadFile(file, bytes, size, &read, nullptr) && read == size;
+        if (bytes) GlobalUnlock(memory);
+        if (!whole && memory) memory = GlobalFree(memory);
+    }
+    CloseHandle(file);
+    return memory;
+}
+
+} // namespace
+
 OwnedBitmap LoadPictureFile(const std::wstring& path) {
     // OLE tells a missing file and a bad one apart only by obscure codes; decide "not found"
     // here so that the user learns which file is meant.
     if (!FileExists(path)) throw FileNotFound(path);
+    // Read here and decoded from memory: OleLoadPicturePath would take the path for a URL on
+    // Windows (a folder named with '#' or '%' would fail) and load the URL machinery with it.
+    DWORD size = 0;
+    HGLOBAL memory = ReadWholeFile(path, size);
+    if (!memory) throw InvalidPicture();
+    IStream* rawStream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &rawStream)) || !rawStream) {
+        GlobalFree(memory);
+        throw InvalidPicture();
+    }
+    std::unique_ptr<IStream, ReleaseDeleter> stream(rawStream); // frees the memory with it
     IPicture* raw = nullptr;
-    HRESULT result = OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0,
-                                        IID_IPicture, reinterpret_cast<void**>(&raw));
+    HRESULT result = OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                    reinterpret_cast<void**>(&raw));
     if (FAILED(result) || !raw) throw InvalidPicture();
     std::unique_ptr<IPicture, ReleaseDeleter> picture(raw);
     SHORT type = PICTYPE_UNINITIALIZED;
@@ -57,6 +94,37 @@ OwnedBitmap LoadPictureFile(const std::wstring& path) {
     return OwnedBitmap(static_cast<HBITMAP>(copy));
 }
 
+namespace {
+
+// The path as REGION.DLL can open it through the ANSI code page: as it stands where the code
+// page holds every character, else its short form, whose names are plain ASCII where the file
+// system keeps short names. Never a best-fit look-alike, which could name another file.
+std::string AnsiPath(const std::wstring& path) {
+    auto convert = [](const std::wstring& wide, bool& lost) {
+        BOOL defaulted = FALSE;
+        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
+                                       nullptr, &defaulted);
+        std::string bytes(size > 0 ? size : 1, '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes.data(), size,
+                            nullptr, &defaulted);
+        bytes.resize(bytes.size() - 1); // the end mark
+        lost = defaulted != FALSE;
+        return bytes;
+    };
+    bool lost = false;
+    std::string ansi = convert(path, lost);
+    if (!lost) return ansi;
+    std::wstring shortPath(GetShortPathNameW(path.c_str(), nullptr, 0), L'\0');
+    DWORD length =
+        GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) return ansi; // no short form: as it stands
+    shortPath.resize(length);
+    std::string shortAnsi = convert(shortPath, lost);
+    return lost ? ansi : shortAnsi;
+}
+
+} // namespace
+
 HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue) {
     const std::wstring dll = ProgramFolder() + L"\\REGION.DLL";
     if (!FileExists(dll)) throw FileNotFound(dll);
@@ -68,5 +136,5 @@ HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue) {
     if (!entry) throw EntryPointNotFound(L"MakeRgn", L"REGION.DLL");
     // The region belongs to the caller; the DLL stays loaded for the run, as it was loaded.
     auto make = reinterpret_cast<MakeRgnProc>(reinterpret_cast<void*>(entry));
-    return make(ToAnsi(picture).c_str(), red, green, blue);
+    return make(AnsiPath(picture).c_str(), red, green, blue);
 }
