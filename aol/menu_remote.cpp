@@ -11,8 +11,9 @@ namespace {
 
 using namespace menureply;
 
-// A client that takes longer than this to answer counts as unreadable, like a hung one.
-constexpr UINT kAnswerTimeoutMs = 2000;
+// A busy client is asked again after each of these, as long as it is alive: Windows calls a
+// thread hung once it has taken no message for five seconds.
+constexpr UINT kBusySliceMs = 500;
 // However large a menu, no probe waits longer than this.
 constexpr UINT kLongestWaitMs = 10 * 60 * 1000;
 // Room for the answers of an ordinary menu bar (some 600 submenu items) in one round trip;
@@ -137,6 +138,29 @@ Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
     return {Outcome::Answered};
 }
 
+// Wakes the client's UI thread with the request. With no time limit of its own (timeoutMs 0),
+// it waits as the post that follows would, as long as the thread is busy but alive; it gives
+// up only on a thread that Windows calls hung, or a window that is gone. SMTO_BLOCK: no message
+// to this program's windows is handled inside a probe, as none is where the menu reads directly.
+bool SendUntilAnswered(HWND window, std::uint32_t request, UINT timeoutMs) {
+    const UINT flags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
+    DWORD_PTR result = 0;
+    if (timeoutMs)
+        return SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, flags,
+                                   timeoutMs, &result) != 0;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        // Each send queues another wake-up; the helper answers a request once, and the rest
+        // find it answered.
+        if (SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, flags,
+                                kBusySliceMs, &result))
+            return true;
+        if (!IsWindow(window) || IsHungAppWindow(window) ||
+            GetTickCount() - start >= kLongestWaitMs)
+            return false;
+    }
+}
+
 // One round trip: hook the client's UI thread, wake it with WM_NULL, unhook at once.
 Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, UINT timeoutMs,
           MenuAnswers& answers) {
@@ -156,11 +180,7 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, U
     {
         UniqueHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
         if (!hook) return {};
-        DWORD_PTR result = 0;
-        // SMTO_BLOCK: no message to this program's windows is handled inside a probe, as
-        // none is where the menu reads directly.
-        delivered = SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request,
-                                        SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+        delivered = SendUntilAnswered(window, request, timeoutMs);
     }
     // A late answer is not waited for: the shared memory goes with this request.
     if (!delivered) return {};
@@ -169,9 +189,10 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, U
 
 // The window system finds each item by its identifier with a walk through its submenu, so
 // reading a menu takes time in the square of its size (40,000 items took about a second here).
-// A client that has just answered is not hung: it gets that time, ten times over.
+// A client that has just answered is not hung: it gets that time, ten times over, though it
+// takes no other message meanwhile (it is reading the menu for us).
 UINT ReadingTimeoutMs(std::uint32_t items) {
-    double ms = kAnswerTimeoutMs + static_cast<double>(items) * items / 150000.0;
+    double ms = 2000 + static_cast<double>(items) * items / 150000.0;
     return ms > kLongestWaitMs ? kLongestWaitMs : static_cast<UINT>(ms);
 }
 
@@ -189,7 +210,7 @@ bool ReadMenuFromOwner(HWND window, MenuAnswers& answers) {
     if (!thread) return false;
     const Helper* helper = LoadHelper();
     if (!helper) return false;
-    Reply first = Ask(*helper, window, thread, kFirstRequestSize, kAnswerTimeoutMs, answers);
+    Reply first = Ask(*helper, window, thread, kFirstRequestSize, 0, answers);
     if (first.outcome != Outcome::TooSmall) return first.outcome == Outcome::Answered;
     // Once more with the room the answers need; a menu that grew meanwhile is not chased.
     if (first.needed <= kFirstRequestSize || first.needed > kLargestRequest) return false;
