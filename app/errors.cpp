@@ -19,12 +19,12 @@ bool ProgramEnding() {
     return ending;
 }
 
-void EndWithRunTimeError(const RunTimeError& error) {
+void EndWithRunTimeError(const RunTimeError& error, HWND owner) {
     if (ending) return; // the first error's box is up; it alone ends the program
     ending = true;
-    // Task-modal: every window of the program is disabled under it. Topmost and in front, as
-    // the strip is, so the box is never hidden behind it.
-    MessageBoxW(nullptr, RunTimeErrorText(error).c_str(), L"Snorva",
-                MB_OK | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
+    // Owned by the strip, which it disables, and topmost and in front as the strip is, so that
+    // the strip can never hide it.
+    MessageBoxW(owner, RunTimeErrorText(error).c_str(), L"Snorva",
+                MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
     ExitProcess(static_cast<UINT>(error.Number()));
 }

@@ -9,24 +9,25 @@
 // "Run-time error 'N':", a blank line, the message, and the hint after another blank line.
 std::wstring RunTimeErrorText(const RunTimeError& error);
 
-// Shows the error's box titled "Snorva" and ends the process with the error's number. From the
-// first call on, the program is ending: a later error adds no box of its own.
-void EndWithRunTimeError(const RunTimeError& error);
+// Shows the error's box titled "Snorva", owned by `owner`, and ends the process with the
+// error's number. From the first call on, the program is ending: a later error adds no box.
+void EndWithRunTimeError(const RunTimeError& error, HWND owner);
 // Whether a run-time error is on its way to ending the program: no click, tick or command of
 // the window may run any more, only its painting.
 bool ProgramEnding();
 
-// Runs one event's handler. Nothing thrown leaves it: an error ends the program here, so no
-// exception ever crosses the window system; a quit ends the handler, and the main loop ends.
-template <class Handler> void AtEventBoundary(Handler&& handler) noexcept {
+// Runs one event's handler of the window `owner`. Nothing thrown leaves it: an error ends the
+// program here, so no exception ever crosses the window system; a quit ends the handler, and
+// the main loop ends.
+template <class Handler> void AtEventBoundary(HWND owner, Handler&& handler) noexcept {
     try {
         handler();
     } catch (const QuitRequested&) {
     } catch (const RunTimeError& error) {
-        EndWithRunTimeError(error);
+        EndWithRunTimeError(error, owner);
     } catch (const std::bad_alloc&) {
-        EndWithRunTimeError(RunTimeError(7, L"Out of memory"));
+        EndWithRunTimeError(RunTimeError(7, L"Out of memory"), owner);
     } catch (...) {
-        EndWithRunTimeError(RunTimeError(51, L"Internal error"));
+        EndWithRunTimeError(RunTimeError(51, L"Internal error"), owner);
     }
 }

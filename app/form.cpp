@@ -165,7 +165,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     bool handled = false;
     // Under a run-time error's box the window still paints, but no click, tick or command runs.
     if (form && (!ProgramEnding() || message == WM_PAINT))
-        AtEventBoundary([&] { handled = form->OnMessage(message, wParam, lParam); });
+        AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
     return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
 }
 

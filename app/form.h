@@ -23,6 +23,7 @@ class Form1 {
     // The load event: topmost, skin, outline, handle, greeting lines.
     void Form_Load();
     void Show();
+    HWND Handle() const { return window_; }
 
   private:
     enum class Kind { Picture, Label };

@@ -19,7 +19,7 @@ int RunSnorva(HINSTANCE instance) {
     OleInitialize(nullptr); // the skin is loaded through OLE
     Form1 form(instance);
     if (!form.Create()) return 1;
-    AtEventBoundary([&] { form.Form_Load(); });
+    AtEventBoundary(form.Handle(), [&] { form.Form_Load(); });
     form.Show();
     MSG message{};
     BOOL got;
