@@ -270,6 +270,9 @@ void Form1::SetCaption(int control, const std::wstring& caption) {
 
 void Form1::Image1_Click() {
     DragWindow(window_);
+    // The window system's move loop ends on a quit without posting it again: the window closed
+    // during the move would otherwise leave the main loop waiting for nothing.
+    if (!IsWindow(window_)) PostQuitMessage(0);
 }
 
 void Form1::Image2_Click() {
