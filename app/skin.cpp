@@ -101,12 +101,14 @@ namespace {
 // system keeps short names. Never a best-fit look-alike, which could name another file.
 std::string AnsiPath(const std::wstring& path) {
     auto convert = [](const std::wstring& wide, bool& lost) {
+        // A UTF-8 code page holds every character, and takes neither flags nor the question.
+        const bool utf8 = GetACP() == CP_UTF8;
+        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
         BOOL defaulted = FALSE;
-        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
-                                       nullptr, &defaulted);
+        BOOL* asked = utf8 ? nullptr : &defaulted;
+        int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, asked);
         std::string bytes(size > 0 ? size : 1, '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes.data(), size,
-                            nullptr, &defaulted);
+        WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, bytes.data(), size, nullptr, asked);
         bytes.resize(bytes.size() - 1); // the end mark
         lost = defaulted != FALSE;
         return bytes;
