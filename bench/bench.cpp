@@ -15,7 +15,7 @@
 #include "chat/chat.h"
 #include "download/download.h"
 #include "sim/sim.h"
-#include "tests/support/snorva_run.h"
+#include "tests/support/driver.h"
 
 #include <ole2.h>
 

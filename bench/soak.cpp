@@ -3,7 +3,7 @@
 // results table; the samples go to stderr.
 //   SNORVA_SOAK_TICKS   ticks (default 1000); a sample every tenth of them
 #include "bench/measure.h"
-#include "tests/support/snorva_run.h"
+#include "tests/support/driver.h"
 
 #include <cstdio>
 #include <string>

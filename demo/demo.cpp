@@ -2,7 +2,7 @@
 //   snorva_demo OUTDIR          headless: drives Snorva as a person would, prints the room's
 //                               transcript as lines arrive, saves screenshots in OUTDIR
 //   snorva_demo --interactive   starts both for the user and prints lines until Snorva ends
-#include "tests/support/snorva_run.h"
+#include "tests/support/driver.h"
 
 #include <cstdio>
 #include <string>

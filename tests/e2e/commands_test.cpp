@@ -1,318 +1,177 @@
-// The popup menu, the window commands and the idle tick, end to end: items chosen from the
-// real popup with the keyboard, clicks posted on the glyphs, lines read from the room.
+// The popup menu, the window's commands, the idle tick and the strip, end to end: items chosen
+// from the real popup with the keyboard, glyphs clicked, the room read after every step.
 #include "tests/e2e/e2e.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-using driver::SnorvaRun;
-using e2e::Choose;
 using e2e::Item;
-using e2e::Texts;
+using e2e::Session;
+using e2e::UserLine;
 
-// Snorva started and greeted; the tests look at what comes after the two greeting lines.
-struct Started {
-    SnorvaRun run;
-    explicit Started(const driver::SnorvaSetup& setup = {}) : run(setup) {
-        EXPECT_TRUE(run.Started()) << run.Error();
-        EXPECT_TRUE(run.PassStartUp()) << "start-up did not complete";
-    }
-    HWND Window() const { return run.Window(); }
-    // Lines after the greeting, once at least `count` of them are in.
-    std::vector<std::string> After(size_t count, DWORD timeoutMs = 30000) const {
-        auto lines = Texts(run.WaitForLines(2 + count, timeoutMs));
-        return std::vector<std::string>(lines.begin() + std::min<size_t>(2, lines.size()),
-                                        lines.end());
-    }
-    std::vector<driver::PostedLine> RawAfter(size_t count, DWORD timeoutMs = 30000) const {
-        auto lines = run.WaitForLines(2 + count, timeoutMs);
-        return std::vector<driver::PostedLine>(lines.begin() + std::min<size_t>(2, lines.size()),
-                                               lines.end());
-    }
-};
-
-TEST(PopupMenu, OpensOnTheMenuGlyphAndItsTitleAndInfoChooseNothing) {
-    Started s;
-    HWND popup = e2e::OpenPopup(s.run);
-    ASSERT_TRUE(popup);
-    Sleep(300);
-    RECT rect;
-    GetWindowRect(popup, &rect);
-    driver::SaveScreenshot(rect, e2e::ShotPath(L"popup.bmp"));
-    // Another process cannot read the popup's items; its height tells six items and three
-    // separators apart from anything shorter.
-    EXPECT_GT(rect.bottom - rect.top, 6 * 12);
-    driver::PostKey(popup, VK_ESCAPE);
-    ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 5000));
-
-    // Return on the disabled title closes the menu with no command.
-    ASSERT_TRUE(Choose(s.run, Item::Title));
-    // "info" only opens its submenu: Return on it opens a second popup, nothing runs.
-    popup = e2e::OpenPopup(s.run);
-    ASSERT_TRUE(popup);
-    for (int i = 0; i < 4; ++i)
-        driver::PostKey(popup, VK_DOWN);
-    driver::PostKey(popup, VK_RETURN);
-    int popups = 0;
-    driver::WaitUntil(
-        [&] {
-            popups = 0;
-            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32768", nullptr));)
-                if (IsWindowVisible(w)) ++popups;
-            return popups >= 2;
-        },
-        5000);
-    EXPECT_EQ(popups, 2);
-    driver::PostKey(popup, VK_ESCAPE);
-    driver::PostKey(popup, VK_ESCAPE);
-    ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 5000));
-    Sleep(700);
-    EXPECT_EQ(s.run.Lines().size(), 2u);
-    EXPECT_FALSE(FindWindowA("#32770", "Snorva"));
-    EXPECT_TRUE(s.run.Program().Running());
-}
-
-TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTicksCountOnThroughOffAndOn) {
-    Started s;
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::CounterShows(s.Window(), L"0"); }, 5000));
-    ASSERT_TRUE(Choose(s.run, Item::IdleOff)); // while off: only the line
-    EXPECT_EQ(s.After(1), std::vector<std::string>({e2e::kDisengaged}));
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    EXPECT_EQ(s.After(3),
-              std::vector<std::string>({e2e::kDisengaged, e2e::kEngaged, e2e::kEngaged}));
-    HWND window = s.Window();
-    for (int i = 1; i <= 3; ++i) {
-        e2e::Tick(window);
-        ASSERT_EQ(s.After(3 + i).back(), e2e::UserLine(i));
-    }
-    ASSERT_TRUE(Choose(s.run, Item::IdleOff));
-    ASSERT_EQ(s.After(7).back(), e2e::kDisengaged);
-    // While off, the timer's message changes nothing.
-    e2e::Tick(window);
-    Sleep(1000);
-    EXPECT_EQ(s.run.Lines().size(), 2u + 7u);
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_EQ(s.After(8).back(), e2e::kEngaged);
-    e2e::Tick(window);
-    auto after = s.After(9);
-    ASSERT_EQ(after.size(), 9u);
-    EXPECT_EQ(after[7], e2e::kEngaged);
-    EXPECT_EQ(after[8], e2e::UserLine(4));
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::CounterShows(window, L"4"); }, 5000));
-    EXPECT_FALSE(e2e::CounterShows(window, L"3"));
-    RECT rect;
-    GetWindowRect(window, &rect);
-    Sleep(200);
-    driver::SaveScreenshot(rect, e2e::ShotPath(L"counter-4.bmp"));
-}
-
-TEST(IdleTick, FirstRealTickComesAMinuteAfterIdleOnAndIdleOnAgainKeepsTheMinute) {
-    Started s;
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    auto engaged = s.RawAfter(1);
-    ASSERT_EQ(engaged.size(), 1u);
-    Sleep(20000);
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn)); // on while on: the minute runs on
-    auto lines = s.RawAfter(3, 120000);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].bytes, e2e::kEngaged);
-    EXPECT_EQ(lines[2].bytes, e2e::UserLine(1));
-    const double wait = lines[2].ms - lines[0].ms;
-    EXPECT_GE(wait, 59000.0);
-    EXPECT_LT(wait, 75000.0); // not a minute from the second "idle on"
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::CounterShows(s.Window(), L"1"); }, 5000));
-}
-
-TEST(IdleTick, WithATransferTheDownloadLineFollowsHalfASecondLater) {
-    Started s({.aol = "--version 8.0 --transfer"});
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_EQ(s.After(1).size(), 1u);
-    e2e::Tick(s.Window());
-    auto lines = s.RawAfter(3);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].bytes, e2e::UserLine(1));
-    EXPECT_EQ(lines[2].bytes, e2e::kPrefix +
-                                  "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: snorva_demo.zip, 0%, "
-                                  "12 minutesl</font>");
-    EXPECT_GE(lines[2].ms - lines[1].ms, 500.0 - 0.01);
-}
-
-// A tick raised together with a click on the menu glyph: the click is handled inside the
-// tick's half-second pause, so the popup opens between the tick's two lines.
-HWND TickWithPopupInsideItsPause(Started& s) {
-    // The tick first: the click queues behind it and is handled inside the tick's pause.
-    e2e::Tick(s.Window());
-    driver::PostClick(s.Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y);
-    HWND popup = nullptr;
-    driver::WaitUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000);
-    return popup;
-}
-
-TEST(IdleTick, IdleOffChosenInsideTheTickStandsBetweenItsLinesAndStopsTheTicks) {
-    Started s({.aol = "--version 8.0 --transfer"});
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_EQ(s.After(1).size(), 1u);
-    HWND popup = TickWithPopupInsideItsPause(s);
-    ASSERT_TRUE(popup);
-    for (int i = 0; i < 3; ++i)
-        driver::PostKey(popup, VK_DOWN);
-    driver::PostKey(popup, VK_RETURN);
-    auto after = s.After(4);
-    ASSERT_EQ(after.size(), 4u);
-    EXPECT_EQ(after[1], e2e::UserLine(1));
-    EXPECT_EQ(after[2], e2e::kDisengaged);
-    EXPECT_NE(after[3].find("<b>F</b>ile <b>d</b>l: snorva_demo.zip"), std::string::npos);
-    e2e::Tick(s.Window());
-    Sleep(1500);
-    EXPECT_EQ(s.run.Lines().size(), 2u + 4u);
-}
-
-TEST(IdleTick, UnloadChosenInsideTheTickEndsItWithNoDownloadLine) {
-    Started s({.aol = "--version 8.0 --transfer"});
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_EQ(s.After(1).size(), 1u);
-    HWND popup = TickWithPopupInsideItsPause(s);
-    ASSERT_TRUE(popup);
-    driver::PostKey(popup, VK_UP); // the last item, "unload"
-    driver::PostKey(popup, VK_RETURN);
-    auto status = s.run.Program().Wait(30000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 0u);
-    EXPECT_EQ(s.After(4), std::vector<std::string>(
-                              {e2e::kEngaged, e2e::UserLine(1), e2e::kUnloadBy, e2e::kUnloads}));
-}
-
-TEST(WindowCommands, UnloadPostsTwoLinesHalfASecondApartThenEndsWithStatusZero) {
-    Started s;
-    ASSERT_TRUE(Choose(s.run, Item::Unload));
-    auto status = s.run.Program().Wait(30000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 0u);
-    auto lines = s.RawAfter(2);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].bytes, e2e::kUnloadBy);
-    EXPECT_EQ(lines[1].bytes, e2e::kUnloads);
-    EXPECT_GE(lines[1].ms - lines[0].ms, 500.0 - 0.01);
-}
-
-TEST(WindowCommands, CloseGlyphEndsAtOncePostingNothing) {
-    Started s;
-    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    auto status = s.run.Program().Wait(10000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 0u);
-    EXPECT_EQ(s.run.Lines().size(), 2u);
-}
-
-TEST(WindowCommands, PressOnAGlyphReleasedElsewhereIsNoClick) {
-    Started s;
-    driver::PostButtonDown(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    driver::PostButtonUp(s.Window(), 85, 10); // over the counter
-    Sleep(1000);
-    EXPECT_TRUE(s.run.Program().Running());
-}
-
-TEST(WindowCommands, AboutBoxHasTheTextTheTitleAndOneButton) {
-    Started s;
-    ASSERT_TRUE(Choose(s.run, Item::Info));
-    auto box = driver::WaitForMessageBox("Snorva", 10000, s.run.Program().Id());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet");
-    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(box->hasIcon);
-    driver::DismissMessageBox(box->window);
-    EXPECT_TRUE(driver::WaitUntil([] { return !FindWindowA("#32770", "Snorva"); }, 5000));
-    EXPECT_TRUE(s.run.Program().Running());
-    EXPECT_EQ(s.run.Lines().size(), 2u);
-}
-
-TEST(WindowCommands, MinimizeLeavesTheTicksGoing) {
-    Started s;
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    ASSERT_TRUE(Choose(s.run, Item::Minimize));
-    ASSERT_TRUE(driver::WaitUntil([&] { return IsIconic(s.Window()) != FALSE; }, 5000));
-    e2e::Tick(s.Window());
-    EXPECT_EQ(s.After(2), std::vector<std::string>({e2e::kEngaged, e2e::UserLine(1)}));
-}
-
-TEST(WindowCommands, WithoutAolAboutAndMinimizeWorkAndIdleOnEndsWithTypeMismatch) {
-    Started s;
-    ASSERT_TRUE(s.run.Aol("--close"));
-    ASSERT_TRUE(driver::WaitUntil([] { return !FindWindowA("AOL Frame25", nullptr); }, 10000));
-    ASSERT_TRUE(Choose(s.run, Item::Info));
-    auto about = driver::WaitForMessageBox("Snorva", 10000, s.run.Program().Id());
-    ASSERT_TRUE(about);
-    driver::DismissMessageBox(about->window);
-    ASSERT_TRUE(driver::WaitUntil([] { return !FindWindowA("#32770", "Snorva"); }, 5000));
-    ASSERT_TRUE(Choose(s.run, Item::Minimize));
-    EXPECT_TRUE(driver::WaitUntil([&] { return IsIconic(s.Window()) != FALSE; }, 5000));
-    ShowWindow(s.Window(), SW_RESTORE);
-    ASSERT_TRUE(driver::WaitUntil([&] { return !IsIconic(s.Window()); }, 5000));
-    ASSERT_TRUE(Choose(s.run, Item::IdleOn));
-    auto box = driver::WaitForMessageBox("Snorva", 10000, s.run.Program().Id());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text.rfind("Run-time error '13':\n\nType mismatch", 0), 0u) << box->text;
-    driver::DismissMessageBox(box->window);
-    auto status = s.run.Program().Wait(10000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 13u);
-    EXPECT_EQ(s.run.Lines().size(), 2u);
-}
-
-TEST(WindowCommands, WithoutAolTheCloseGlyphStillEnds) {
-    Started s;
-    ASSERT_TRUE(s.run.Aol("--close"));
-    ASSERT_TRUE(driver::WaitUntil([] { return !FindWindowA("AOL Frame25", nullptr); }, 10000));
-    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    auto status = s.run.Program().Wait(10000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 0u);
-}
-
-RECT WindowRect(HWND window) {
+RECT Rect(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
     return rect;
 }
 
-TEST(Drag, PressAloneMovesNothingAndACompletedClickOnTheStripMovesTheWindow) {
-    Started s;
-    HWND window = s.Window();
-    const RECT start = WindowRect(window);
-    const POINT onStrip{start.left + driver::kStrip.x, start.top + driver::kStrip.y};
-    SetCursorPos(onStrip.x, onStrip.y);
-    // Pressed, moved, released over the counter: no click, no move.
-    driver::PostButtonDown(window, driver::kStrip.x, driver::kStrip.y);
-    Sleep(200);
-    SetCursorPos(onStrip.x + 60, onStrip.y + 50);
-    Sleep(500);
-    EXPECT_EQ(WindowRect(window).left, start.left);
-    EXPECT_EQ(WindowRect(window).top, start.top);
-    driver::PostButtonUp(window, 85, 10);
-    Sleep(300);
-    EXPECT_EQ(WindowRect(window).left, start.left);
+// Whether the minutes counter on screen shows `text`: the strip's picture with the text drawn
+// over it as the counter draws it (Tahoma of 9 pixels, white), compared pixel by pixel where
+// the window's outline lets it show.
+bool CounterShows(HWND window, const std::wstring& text) {
+    HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
+    HGDIOBJ picture =
+        SelectObject(expected, LoadImageA(nullptr, SNORVA_ROOT "\\app\\res\\strip.bmp",
+                                          IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    HGDIOBJ font = SelectObject(expected, CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                                      DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    SetBkMode(expected, TRANSPARENT);
+    SetTextColor(expected, RGB(255, 255, 255));
+    RECT label{80, 6, 105, 23};
+    DrawTextW(expected, text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
+    const RECT at = Rect(window);
+    HRGN outline = CreateRectRgn(0, 0, 0, 0);
+    const bool shaped = GetWindowRgn(window, outline) != ERROR;
+    bool same = true;
+    for (int y = 6; y < 21; ++y)
+        for (int x = 80; x < 105; ++x)
+            same &= (shaped && !PtInRegion(outline, x, y)) ||
+                    GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
+    DeleteObject(outline);
+    DeleteObject(SelectObject(expected, font));
+    DeleteObject(SelectObject(expected, picture));
+    DeleteDC(expected);
+    ReleaseDC(nullptr, screen);
+    return same;
+}
 
-    // A completed click on the strip, then the pointer moves: the window follows it.
-    SetCursorPos(onStrip.x, onStrip.y);
-    driver::PostClick(window, driver::kStrip.x, driver::kStrip.y);
-    Sleep(500);
-    for (int step = 1; step <= 5; ++step) {
-        SetCursorPos(onStrip.x + 20 * step, onStrip.y + 15 * step);
-        Sleep(100);
+TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTheTicksCountThroughOffAndOn) {
+    Session s;
+    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"0"); }, 5000));
+    ASSERT_TRUE(s.Choose(Item::Title));   // disabled: nothing
+    ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
+    ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    for (int minute = 1; minute <= 3; ++minute)
+        ASSERT_TRUE(s.Tick({UserLine(minute)}));
+    ASSERT_TRUE(s.Choose(Item::IdleOff));
+    ASSERT_TRUE(s.Tick({})); // while off the timer's message changes nothing
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    ASSERT_TRUE(s.Tick({UserLine(4)}));
+    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"4"); }, 5000));
+    EXPECT_FALSE(CounterShows(s.Window(), L"3"));
+}
+
+TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsTheMinute) {
+    Session s;
+    // The popup opens, and closes, over the client's window, which has had nothing to do for
+    // more than five seconds each time: it wakes to repaint just as Snorva asks for its menu.
+    const RECT aol = Rect(FindWindowA("AOL Frame25", nullptr));
+    SetCursorPos((aol.left + aol.right) / 2, (aol.top + aol.bottom) / 2);
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    const double on = s.Lines().back().ms;
+    for (int again = 1; again <= 5; ++again) {
+        Sleep(7000);
+        ASSERT_TRUE(s.Choose(Item::IdleOn)) << "chosen again after " << 7 * again << " s";
     }
-    bool moved = driver::WaitUntil(
+    ASSERT_TRUE(s.Expect({UserLine(1)}, 90000));
+    EXPECT_GE(s.Lines().back().ms - on, 59000.0);
+    EXPECT_LT(s.Lines().back().ms - on, 75000.0) << "a minute from a later idle on";
+    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"1"); }, 5000));
+}
+
+TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunInside) {
+    Session s({.aol = "--version 8.0 --transfer"});
+    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    ASSERT_TRUE(s.Tick({UserLine(1), download}));
+    auto lines = s.Lines();
+    EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
+    // A click on the menu glyph queued behind a tick is handled inside the tick's pause: idle
+    // off chosen there stands between the tick's lines, and no tick counts after it; unload
+    // chosen there ends the program before the download line.
+    for (Item item : {Item::IdleOff, Item::Unload}) {
+        SendNotifyMessageA(s.Window(), WM_TIMER, 1, 0);
+        HWND popup = s.OpenPopup();
+        ASSERT_TRUE(popup && s.Pick(popup, item));
+        if (item == Item::Unload) break;
+        ASSERT_TRUE(s.Expect({UserLine(2), e2e::kDisengaged, download}));
+        ASSERT_TRUE(s.Tick({}));
+        ASSERT_TRUE(s.Choose(Item::IdleOn));
+    }
+    ASSERT_TRUE(s.Expect({UserLine(3), e2e::kUnloadBy, e2e::kUnloads}));
+    EXPECT_TRUE(s.ExpectEnd(0));
+}
+
+TEST(WindowCommands, AboutShowsItsBoxMinimizeKeepsTheTicksUnloadSaysGoodbyeAndEnds) {
+    Session s;
+    ASSERT_TRUE(s.Choose(Item::About));
+    auto box = s.ExpectBox("i made this");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet");
+    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box->hasIcon);
+    driver::DismissMessageBox(box->window);
+    ASSERT_TRUE(s.Expect({})); // the box is gone, nothing posted, still running
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    ASSERT_TRUE(s.Choose(Item::Minimize));
+    ASSERT_TRUE(s.Tick({UserLine(1)}));
+    ShowWindow(s.Window(), SW_RESTORE);
+    ASSERT_TRUE(s.Choose(Item::Unload));
+    auto lines = s.Lines();
+    EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
+}
+
+TEST(WindowCommands, TheCloseGlyphEndsAtOnceOnAClickButNotOnAPressReleasedElsewhere) {
+    Session s;
+    driver::PostButton(s.Window(), WM_LBUTTONDOWN, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    driver::PostButton(s.Window(), WM_LBUTTONUP, 85, 10); // over the counter
+    ASSERT_TRUE(s.Expect({}));
+    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    EXPECT_TRUE(s.ExpectEnd(0));
+    EXPECT_TRUE(s.Said().empty());
+}
+
+// The window's thread is in the window system's move loop.
+bool Moving(HWND window) {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.flags & GUI_INMOVESIZE;
+}
+
+TEST(Drag, AClickOnTheStripLetsThePointerCarryTheWindowAPressAloneDoesNot) {
+    Session s;
+    HWND window = s.Window();
+    const RECT start = Rect(window);
+    const POINT grip{start.left + driver::kStrip.x, start.top + driver::kStrip.y};
+    auto at = [&](int dx, int dy) {
+        return Rect(window).left == start.left + dx && Rect(window).top == start.top + dy;
+    };
+    // Pressed (the window takes the capture), moved, released over the counter: no move.
+    SetCursorPos(grip.x, grip.y);
+    driver::PostButton(window, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
+    GUITHREADINFO info{sizeof info};
+    ASSERT_TRUE(driver::WaitUntil(
         [&] {
-            return WindowRect(window).left == start.left + 100 &&
-                   WindowRect(window).top == start.top + 75;
+            GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+            return info.hwndCapture == window || Moving(window);
         },
-        5000);
-    driver::PostButtonUp(window, driver::kStrip.x, driver::kStrip.y); // ends the move
-    EXPECT_TRUE(moved) << WindowRect(window).left << "," << WindowRect(window).top;
-    Sleep(300);
-    EXPECT_EQ(WindowRect(window).left, start.left + 100);
-    EXPECT_TRUE(s.run.Program().Running());
+        5000));
+    SetCursorPos(grip.x + 60, grip.y + 50);
+    driver::PostButton(window, WM_LBUTTONUP, 85, 10);
+    ASSERT_TRUE(s.Expect({}));
+    EXPECT_TRUE(at(0, 0) && !Moving(window));
+    // A completed click hands the window to the move loop: it follows the pointer until the
+    // button comes up.
+    SetCursorPos(grip.x, grip.y);
+    driver::PostClick(window, driver::kStrip.x, driver::kStrip.y);
+    ASSERT_TRUE(driver::WaitUntil([&] { return Moving(window); }, 5000)) << "no move loop";
+    for (int step = 1; step <= 5; ++step, Sleep(50))
+        SetCursorPos(grip.x + 20 * step, grip.y + 15 * step);
+    EXPECT_TRUE(driver::WaitUntil([&] { return at(100, 75); }, 5000));
+    driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !Moving(window); }, 5000));
+    EXPECT_TRUE(at(100, 75) && s.Expect({}));
 }
 
 } // namespace

@@ -1,113 +1,135 @@
 #include "tests/e2e/e2e.h"
 
-namespace e2e {
+#include <algorithm>
 
-HWND OpenPopup(driver::SnorvaRun& run) {
-    HWND window = run.Window();
-    if (!window) return nullptr;
-    driver::PostClick(window, driver::kMenuGlyph.x, driver::kMenuGlyph.y);
+namespace e2e {
+namespace {
+
+std::string List(const std::vector<std::string>& lines) {
+    std::string list = lines.empty() ? " nothing" : "";
+    for (const std::string& line : lines)
+        list += "\n    " + line.substr(0, 300);
+    return list;
+}
+
+bool PopupsShown(int count) {
+    return driver::WaitUntil([&] { return driver::CountVisibleWindows("#32768") == count; }, 10000);
+}
+
+} // namespace
+
+Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup) {
+    HWND dialog = nullptr;
+    if (!Started())
+        ADD_FAILURE() << Error();
+    else if (greet && !((dialog = WaitForHandleDialog()) && driver::AnswerDialog(dialog, "zibbet")))
+        ADD_FAILURE() << "no handle dialog to answer";
+    else if (greet && Expect({kByLine, kLoadsLine}) &&
+             !driver::WaitUntil([&] { return IsWindowVisible(Window()); }, 10000))
+        ADD_FAILURE() << "the window was not shown after the greeting";
+}
+
+std::vector<std::string> Session::Said() const {
+    std::vector<std::string> said;
+    for (const driver::PostedLine& line : Lines())
+        said.push_back(line.bytes);
+    said.erase(said.begin(), said.begin() + std::min<size_t>(2, said.size()));
+    return said;
+}
+
+bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) {
+    const size_t want = heard_ + expected.size();
+    std::optional<driver::MessageBoxInfo> box;
+    driver::WaitUntil(
+        [&] {
+            const size_t lines = Lines().size();
+            box = driver::WaitForMessageBox("Snorva", 0, Program().Id());
+            return lines > want || (!expected.empty() && lines == want) || box ||
+                   !Program().Running();
+        },
+        expected.empty() ? 1000 : timeoutMs, 20);
+    const std::vector<driver::PostedLine> lines = Lines(); // all, also when Snorva ended
+    std::vector<std::string> got;
+    for (size_t i = heard_; i < lines.size() && (expected.empty() || i < want); ++i)
+        got.push_back(lines[i].bytes);
+    heard_ += got.size();
+    if (got == expected && (!expected.empty() || (!box && Program().Running()))) return true;
+    ADD_FAILURE() << "expected the room to get next:" << List(expected)
+                  << "\n  it got:" << List(got) << (box ? "\n  and a box says: " + box->text : "")
+                  << (Program().Running() ? "" : "\n  and Snorva ended");
+    return false;
+}
+
+HWND Session::OpenPopup() {
+    driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y);
     HWND popup = nullptr;
-    driver::WaitUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000);
+    if (!driver::WaitUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000))
+        ADD_FAILURE() << "a click on the menu glyph opened no popup";
     return popup;
 }
 
-bool Choose(driver::SnorvaRun& run, Item item) {
-    HWND popup = OpenPopup(run);
-    if (!popup) return false;
-    // From no selection Down lands on the first item, the disabled title; Up on the last.
-    int downs = 0;
-    switch (item) {
-    case Item::Title:
-        downs = 1;
-        break;
-    case Item::IdleOn:
-        downs = 2;
-        break;
-    case Item::IdleOff:
-        downs = 3;
-        break;
-    case Item::Info:
-        downs = 4;
-        break;
-    case Item::Minimize:
-        downs = 5;
-        break;
-    case Item::Unload:
-        downs = 6;
-        break;
-    }
-    for (int i = 0; i < downs; ++i)
+bool Session::Pick(HWND popup, Item item) {
+    // From the first item, whatever the pointer selected when the popup opened under it.
+    driver::PostKey(popup, VK_HOME);
+    for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
         driver::PostKey(popup, VK_DOWN);
-    if (item == Item::Info) {
-        driver::PostKey(popup, VK_RIGHT); // opens "info"; its first item is "about"
-        Sleep(200);
+    if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
+    if (item == Item::About && !PopupsShown(2)) {
+        ADD_FAILURE() << "Right on info opened no submenu";
+        return false;
     }
     driver::PostKey(popup, VK_RETURN);
-    return driver::WaitUntil([] { return driver::FindPopupMenu() == nullptr; }, 10000);
+    if (item == Item::Info) { // it only opens its submenu
+        EXPECT_TRUE(PopupsShown(2)) << "Return on info opened no submenu";
+        driver::PostKey(popup, VK_ESCAPE);
+        driver::PostKey(popup, VK_ESCAPE);
+    }
+    if (PopupsShown(0)) return true;
+    ADD_FAILURE() << "the popup stayed open after item " << static_cast<int>(item) << " was chosen";
+    return false;
 }
 
-std::vector<std::string> Texts(const std::vector<driver::PostedLine>& lines) {
-    std::vector<std::string> texts;
-    for (const auto& line : lines)
-        texts.push_back(line.bytes);
-    return texts;
+bool Session::Choose(Item item) {
+    HWND popup = OpenPopup();
+    if (!popup || !Pick(popup, item)) return false;
+    switch (item) {
+    case Item::IdleOn:
+        return Expect({kEngaged});
+    case Item::IdleOff:
+        return Expect({kDisengaged});
+    case Item::Unload:
+        return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
+    case Item::About:
+        return ExpectBox("i made this").has_value();
+    case Item::Minimize:
+        if (driver::WaitUntil([&] { return IsIconic(Window()) != FALSE; }, 10000)) return true;
+        ADD_FAILURE() << "minimize left the window as it was";
+        return false;
+    default:
+        return Expect({});
+    }
 }
 
-void Tick(HWND window) {
-    SendNotifyMessageA(window, WM_TIMER, 1, 0);
+bool Session::Tick(const std::vector<std::string>& lines) {
+    // As the timer raises it: WM_TIMER with the timer's id, behind what is already queued.
+    SendNotifyMessageA(Window(), WM_TIMER, 1, 0);
+    return Expect(lines);
 }
 
-bool CounterShows(HWND window, const std::wstring& text) {
-    std::string root = SNORVA_ROOT;
-    std::wstring strip = std::wstring(root.begin(), root.end()) + L"\\app\\res\\strip.bmp";
-    HBITMAP picture = static_cast<HBITMAP>(
-        LoadImageW(nullptr, strip.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    if (!picture) return false;
-    HDC screen = GetDC(nullptr);
-    HDC expected = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, 112, 23);
-    HGDIOBJ oldCanvas = SelectObject(expected, canvas);
-    HDC source = CreateCompatibleDC(screen);
-    HGDIOBJ oldPicture = SelectObject(source, picture);
-    BitBlt(expected, 0, 0, 112, 23, source, 0, 0, SRCCOPY);
-    // The counter: Tahoma 6.75 pt, white, over the strip, one line from its top-left corner.
-    HFONT font =
-        CreateFontW(-MulDiv(675, GetDeviceCaps(screen, LOGPIXELSY), 7200), 0, 0, 0, FW_NORMAL,
-                    FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-    HGDIOBJ oldFont = SelectObject(expected, font);
-    SetBkMode(expected, TRANSPARENT);
-    SetTextColor(expected, RGB(255, 255, 255));
-    RECT label{80, 6, 105, 23};
-    DrawTextW(expected, text.c_str(), static_cast<int>(text.size()), &label,
-              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool hasRegion = GetWindowRgn(window, region) != ERROR;
-    bool same = true;
-    for (int y = 6; y < 21 && same; ++y)
-        for (int x = 80; x < 105 && same; ++x)
-            if (!hasRegion || PtInRegion(region, x, y)) // what is cut away shows the desktop
-                same = GetPixel(expected, x, y) == GetPixel(screen, rect.left + x, rect.top + y);
-    DeleteObject(region);
-    SelectObject(expected, oldFont);
-    DeleteObject(font);
-    SelectObject(source, oldPicture);
-    DeleteDC(source);
-    DeleteObject(picture);
-    SelectObject(expected, oldCanvas);
-    DeleteObject(canvas);
-    DeleteDC(expected);
-    ReleaseDC(nullptr, screen);
-    return same;
+std::optional<driver::MessageBoxInfo> Session::ExpectBox(const std::string& text) {
+    auto box = driver::WaitForMessageBox("Snorva", 10000, Program().Id());
+    if (box && box->text.rfind(text, 0) == 0) return box;
+    ADD_FAILURE() << "expected a box saying: " << text << "\n  "
+                  << (box ? "it says: " + box->text : "none came");
+    return std::nullopt;
 }
 
-std::wstring ShotPath(const std::wstring& name) {
-    std::string bin = SNORVA_BIN;
-    std::wstring folder = std::wstring(bin.begin(), bin.end()) + L"\\screenshots";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder + L"\\" + name;
+bool Session::ExpectEnd(DWORD status) {
+    const std::optional<DWORD> ended = Program().Wait(10000);
+    if (ended == status) return true;
+    ADD_FAILURE() << "expected Snorva to end with status " << status << "; "
+                  << (ended ? "it ended with " + std::to_string(*ended) : "it still runs");
+    return false;
 }
 
 } // namespace e2e

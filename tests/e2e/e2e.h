@@ -1,8 +1,11 @@
 #pragma once
-// What the end-to-end tests share: the expected lines and small steps on Snorva.
-#include "tests/support/snorva_run.h"
+// What the end-to-end tests share: the lines the room should get, and each thing a person does
+// to Snorva as one step that confirms its effect (lines in the room, a window shown or gone, an
+// exit status) and fails right there, saying what it expected, when the effect does not come.
+#include "sim/sim.h"
+#include "tests/support/driver.h"
 
-#include <string>
+#include <gtest/gtest.h>
 
 namespace e2e {
 
@@ -16,27 +19,42 @@ const std::string kDisengaged = kPrefix + "<b>Snorva</b> : <b>I</b>dler <b>D</b>
 const std::string kUnloadBy = kPrefix + "<b>Snorva</b>  <b>B</b>y <b>Z</b>ibbet</font>";
 const std::string kUnloads =
     kPrefix + "<b>U</b>ser: <b>Z</b>ibbet \xB7 <b>U</b>nloads: <b>0</font>";
-inline std::string UserLine(int count) {
-    return kPrefix + "<b>Snorva</b> : <b>U</b>ser: <b>Z</b>ibbet [" + std::to_string(count) +
+inline std::string UserLine(int minute) {
+    return kPrefix + "<b>Snorva</b> : <b>U</b>ser: <b>Z</b>ibbet [" + std::to_string(minute) +
            "]</font>";
 }
+// The download line of fields such as "a.zip, 45%, 3 minutes".
+inline std::string DownloadLine(const std::string& fields) {
+    return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
+}
 
-// The items of the popup in order, as the keyboard walks them (separators skipped).
-enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload };
+// The popup's items as the keyboard walks them; About is the first item of Info's submenu.
+enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
-// Opens the popup with a click on the menu glyph; 0 when it did not open.
-HWND OpenPopup(driver::SnorvaRun& run);
-// Opens the popup and chooses an item with the keyboard (for Info: its submenu's "about").
-bool Choose(driver::SnorvaRun& run, Item item);
-// The bytes of the transcript's lines, in order.
-std::vector<std::string> Texts(const std::vector<driver::PostedLine>& lines);
-// Raises a tick as the timer does, without waiting for it (the tick may pause). It queues
-// behind what is already posted: wait for a command's line before ticking after it.
-void Tick(HWND window);
-// Whether the minutes counter on screen shows `text`: the strip with the text drawn over it
-// as the counter draws it, compared pixel by pixel with the screen.
-bool CounterShows(HWND window, const std::wstring& text);
-// Where screenshots go for people to look at.
-std::wstring ShotPath(const std::wstring& name);
+class Session : public driver::SnorvaRun {
+  public:
+    // Snorva started beside the simulated client and, with `greet`, taken through the handle
+    // dialog to its two greeting lines and its shown window.
+    explicit Session(const driver::SnorvaSetup& setup = {}, bool greet = true);
+    // The room's next lines are exactly `lines`, within `timeoutMs`; with none, nothing comes
+    // for a second, no box opens and Snorva runs on.
+    bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
+    std::vector<std::string> Said() const; // the room's lines after the greeting
+    // Opens the popup with a click on the menu glyph; 0 after a failure when it did not open.
+    HWND OpenPopup();
+    // Picks `item` in the open popup with the keyboard, and sees the popup gone.
+    bool Pick(HWND popup, Item item);
+    // Opens the popup, picks `item` and sees what it does: idle on and off their line, minimize
+    // the iconic window, about its box, unload its two lines and status 0, the rest nothing.
+    bool Choose(Item item);
+    // Raises the idle tick as the timer does, and sees its lines.
+    bool Tick(const std::vector<std::string>& lines);
+    // A box of Snorva's whose text starts with `text`; left open.
+    std::optional<driver::MessageBoxInfo> ExpectBox(const std::string& text);
+    bool ExpectEnd(DWORD status);
+
+  private:
+    size_t heard_ = 0; // lines of the room that a step confirmed so far
+};
 
 } // namespace e2e

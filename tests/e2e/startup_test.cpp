@@ -1,15 +1,26 @@
-// Start-up end to end: the handle dialog, the greeting lines, the shaped topmost window, and
-// every way the start-up can end in a run-time error.
+// Start-up end to end: the handle dialog, the greeting, the shaped topmost window, and the
+// program folders and surroundings that end the start-up in a run-time error or bend it.
 #include "tests/e2e/e2e.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
-using driver::SnorvaRun;
-using driver::SnorvaSetup;
+using e2e::Session;
+using Change = std::function<void(const std::wstring& folder)>;
+
+Change Put(const std::string& from, const wchar_t* file) { // a file copied into the folder
+    return [=](const std::wstring& folder) {
+        CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + file).c_str(), FALSE);
+    };
+}
+
+Change Skin(const std::string& bytes) {
+    return [=](const std::wstring& folder) {
+        driver::WriteFileBytes(folder + L"\\gfx\\main.jpg", bytes);
+    };
+}
 
 bool InRegion(HWND window, int x, int y) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -18,216 +29,152 @@ bool InRegion(HWND window, int x, int y) {
     return inside;
 }
 
-bool HasRegion(HWND window) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    bool has = GetWindowRgn(window, region) != ERROR;
-    DeleteObject(region);
-    return has;
-}
-
-bool Magenta(COLORREF c) {
-    return GetRValue(c) > 200 && GetGValue(c) < 70 && GetBValue(c) > 200;
-}
-
-// Answers the dialog and watches the window until both greeting lines are in: it must not be
-// shown before the second. Returns the lines.
-std::vector<driver::PostedLine> GreetWatchingTheWindow(SnorvaRun& run, const std::string& answer,
-                                                       bool ok) {
-    HWND dialog = run.WaitForHandleDialog();
-    EXPECT_TRUE(dialog) << "no handle dialog";
-    if (!dialog) return {};
-    // The dialog comes first: nothing posted, nothing shown.
-    EXPECT_TRUE(run.Lines().empty());
-    EXPECT_FALSE(run.Window() && IsWindowVisible(run.Window()));
-    EXPECT_EQ(driver::GetText(dialog), "handle");
-    if (answer == "SomeOne Else") { // once, for people to look at
-        RECT rect;
-        GetWindowRect(dialog, &rect);
-        driver::SaveScreenshot(rect, e2e::ShotPath(L"handle-dialog.bmp"));
-    }
-    EXPECT_TRUE(driver::AnswerDialog(dialog, answer, ok));
-    std::vector<driver::PostedLine> lines;
-    bool shownEarly = false;
-    driver::WaitUntil(
-        [&] {
-            // Visibility first: once shown, the second line is already in the transcript.
-            bool visible = run.Window() && IsWindowVisible(run.Window());
-            lines = run.Lines();
-            if (visible && lines.size() < 2) shownEarly = true;
-            return visible && lines.size() >= 2;
-        },
-        30000, 5);
-    EXPECT_FALSE(shownEarly) << "window shown before the loads line";
-    return lines;
-}
-
-void ExpectGreeting(const std::vector<driver::PostedLine>& lines) {
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].bytes, e2e::kByLine);
-    EXPECT_EQ(lines[1].bytes, e2e::kLoadsLine);
-    EXPECT_EQ(lines[0].room, "room1");
-    EXPECT_GE(lines[1].ms - lines[0].ms, 500.0 - 0.01);
-}
-
-TEST(StartUp, TypedHandleGreetsTheRoomThenShowsTheShapedTopmostWindow) {
-    SnorvaRun run;
-    ASSERT_TRUE(run.Started()) << run.Error();
-    std::printf("AOL client %s\n",
-                run.SeparateProcesses() ? "as its own program" : "in Snorva's process (test host)");
-    auto lines = GreetWatchingTheWindow(run, "SomeOne Else", true);
-    ExpectGreeting(lines);
-
-    HWND window = run.Window();
-    ASSERT_TRUE(window);
+// The window is the strip's size, and the screen shows the skin's key colour at its top right
+// corner within `timeoutMs`.
+bool ShowsKeyColour(HWND window, DWORD timeoutMs) {
     RECT rect;
     GetWindowRect(window, &rect);
     EXPECT_EQ(rect.right - rect.left, 112);
     EXPECT_EQ(rect.bottom - rect.top, 21);
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(driver::GetText(window), "Snorva");
-    // The strip's key-colour triangles (bottom left, top right) are cut away; its band stays.
-    EXPECT_FALSE(InRegion(window, 0, 20));
-    EXPECT_FALSE(InRegion(window, 111, 0));
-    EXPECT_TRUE(InRegion(window, 50, 10));
-    EXPECT_TRUE(InRegion(window, 0, 0));
-
-    Sleep(300); // let it paint
-    driver::SaveScreenshot(rect, e2e::ShotPath(L"startup.bmp"));
-    // What shows at the cut corner is whatever lies behind, not the key colour.
-    EXPECT_FALSE(Magenta(driver::ScreenPixel(rect.right - 1, rect.top)));
-    EXPECT_TRUE(run.Program().Running());
+    HDC screen = GetDC(nullptr);
+    const bool shown = driver::WaitUntil(
+        [&] {
+            const COLORREF c = GetPixel(screen, rect.right - 1, rect.top); // as JPEG left it
+            return GetRValue(c) > 200 && GetGValue(c) < 70 && GetBValue(c) > 200;
+        },
+        timeoutMs);
+    ReleaseDC(nullptr, screen);
+    return shown;
 }
 
-TEST(StartUp, CancelledOrEmptyHandleGreetsTheSame) {
-    for (bool ok : {false, true}) {
-        SnorvaRun run;
-        ASSERT_TRUE(run.Started()) << run.Error();
-        ExpectGreeting(GreetWatchingTheWindow(run, "", ok));
-    }
-}
-
-TEST(StartUp, ClassicVersionPostsThroughTheSecondChatInput) {
-    // On 4.0 only the room's second RICHCNTL posts; a line sent to the first is lost.
-    SnorvaRun run({.aol = "--version 4.0"});
-    ASSERT_TRUE(run.Started()) << run.Error();
-    ExpectGreeting(GreetWatchingTheWindow(run, "x", true));
-}
-
-// The error box titled "Snorva": its text, one OK button; then the exit status.
-void ExpectErrorBox(SnorvaRun& run, int number, const std::string& textStart,
-                    const std::string& alsoContains = {}) {
-    auto box = driver::WaitForMessageBox("Snorva", 30000, run.Program().Id());
-    ASSERT_TRUE(box) << "no error box";
-    EXPECT_EQ(box->text.rfind(textStart, 0), 0u) << box->text;
-    if (!alsoContains.empty()) {
-        EXPECT_NE(box->text.find(alsoContains), std::string::npos) << box->text;
-    }
-    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(run.Window() && IsWindowVisible(run.Window()));
-    EXPECT_TRUE(run.Program().Running()) << "ended before the box was closed";
-    driver::DismissMessageBox(box->window);
-    auto status = run.Program().Wait(10000);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, static_cast<DWORD>(number));
-    EXPECT_TRUE(run.Lines().empty());
-}
-
-TEST(StartUpErrors, NoAolClientEndsWithTypeMismatchAfterTheDialog) {
-    for (bool anyClient : {false, true}) {
-        SCOPED_TRACE(anyClient ? "client of no known version" : "no client");
-        SnorvaRun run({.withAol = anyClient, .aol = "--version unknown"});
-        ASSERT_TRUE(run.Started()) << run.Error();
-        HWND dialog = run.WaitForHandleDialog();
+TEST(StartUp, DialogThenGreetingThenTheShapedTopmostWindow) {
+    for (bool typed : {true, false}) { // a handle typed and OK, or Cancel: the same greeting
+        SCOPED_TRACE(typed ? "typed" : "cancelled");
+        Session s({}, false);
+        HWND dialog = s.WaitForHandleDialog();
         ASSERT_TRUE(dialog);
-        driver::AnswerDialog(dialog, "me");
-        ExpectErrorBox(run, 13, "Run-time error '13':\n\nType mismatch\n\n", "AOL");
+        EXPECT_EQ(driver::GetText(dialog), "handle");
+        EXPECT_TRUE(s.Lines().empty() && !IsWindowVisible(s.Window()));
+        ASSERT_TRUE(driver::AnswerDialog(dialog, typed ? "SomeOne Else" : "", typed));
+        std::vector<driver::PostedLine> lines;
+        bool shownEarly = false;
+        driver::WaitUntil(
+            [&] {
+                const bool shown = IsWindowVisible(s.Window()); // first: then both are in
+                lines = s.Lines();
+                shownEarly |= shown && lines.size() < 2;
+                return shown && lines.size() >= 2;
+            },
+            30000, 5);
+        EXPECT_FALSE(shownEarly) << "the window was shown before the loads line";
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].bytes, e2e::kByLine);
+        EXPECT_EQ(lines[1].bytes, e2e::kLoadsLine);
+        EXPECT_EQ(lines[0].room, "room1");
+        EXPECT_GE(lines[1].ms - lines[0].ms, 500.0 - 0.01);
+        HWND window = s.Window();
+        EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_EQ(driver::GetText(window), "Snorva");
+        // The skin's key-colour corners are cut away and show what lies behind; its band stays.
+        EXPECT_FALSE(InRegion(window, 0, 20) || InRegion(window, 111, 0));
+        EXPECT_TRUE(InRegion(window, 50, 10) && InRegion(window, 0, 0));
+        EXPECT_FALSE(ShowsKeyColour(window, 1000));
     }
 }
 
-// An error before the dialog: the dialog must never have appeared.
-void ExpectErrorBeforeDialog(const SnorvaSetup& setup, int number, const std::string& textStart,
-                             const std::string& alsoContains = {}) {
-    SnorvaRun run(setup);
-    ASSERT_TRUE(run.Started()) << run.Error();
-    bool dialogSeen = false;
-    driver::WaitUntil(
-        [&] {
-            if (FindWindowA("#32770", "handle")) dialogSeen = true;
-            return FindWindowA("#32770", "Snorva") != nullptr;
-        },
-        30000, 5);
-    EXPECT_FALSE(dialogSeen);
-    ExpectErrorBox(run, number, textStart, alsoContains);
-    EXPECT_FALSE(dialogSeen || FindWindowA("#32770", "handle"));
+TEST(StartUp, OnlyTheProgramFoldersRegionDllShapesTheWindow) {
+    {
+        // One that finds no region leaves the window a rectangle: the key colour shows.
+        Session s({.changeFolder = Put(REGION_NULL_DLL, L"\\REGION.DLL")});
+        EXPECT_FALSE(InRegion(s.Window(), 50, 10));
+        EXPECT_TRUE(ShowsKeyColour(s.Window(), 5000));
+    }
+    // That one in the working folder, where a load by name would look, is not taken.
+    driver::TempFolder working;
+    Put(REGION_NULL_DLL, L"\\REGION.DLL")(working.Path());
+    Session s({.startIn = working.Path()});
+    EXPECT_TRUE(InRegion(s.Window(), 50, 10) && !InRegion(s.Window(), 111, 0));
 }
 
-TEST(StartUpErrors, MissingSkinIsFileNotFoundBeforeTheDialog) {
-    ExpectErrorBeforeDialog({.changeFolder =
-                                 [](const std::wstring& folder) {
-                                     DeleteFileW((folder + L"\\gfx\\main.jpg").c_str());
-                                 }},
-                            53, "Run-time error '53':\n\nFile not found", "main.jpg");
+TEST(StartUp, HugeDetailedSkinStartsUpAndShapesTheWindowFromItsCorner) {
+    // 8000 x 8000: a checkerboard of the key colour and blue, a blue block in the corner.
+    Session s({.changeFolder = Put(HUGE_SKIN, L"\\gfx\\main.jpg")});
+    EXPECT_TRUE(InRegion(s.Window(), 2, 2) && InRegion(s.Window(), 50, 18));
+    EXPECT_FALSE(InRegion(s.Window(), 70, 10) || InRegion(s.Window(), 105, 2));
+    EXPECT_FALSE(ShowsKeyColour(s.Window(), 0));
+    EXPECT_TRUE(s.Expect({})); // and runs on
 }
 
-TEST(StartUpErrors, SkinThatIsNoPictureIsInvalidPicture) {
-    ExpectErrorBeforeDialog({.changeFolder =
-                                 [](const std::wstring& folder) {
-                                     driver::WriteFileBytes(folder + L"\\gfx\\main.jpg",
-                                                            "this is no picture at all\n");
-                                 }},
-                            481, "Run-time error '481':\n\nInvalid picture");
-}
-
-TEST(StartUpErrors, MissingRegionDllIsFileNotFound) {
-    ExpectErrorBeforeDialog(
-        {.changeFolder =
-             [](const std::wstring& folder) { DeleteFileW((folder + L"\\REGION.DLL").c_str()); }},
-        53, "Run-time error '53':\n\nFile not found", "REGION.DLL");
-}
-
-std::wstring Widen(const char* text) {
-    return std::wstring(text, text + strlen(text));
-}
-
-TEST(StartUpErrors, RegionDllWithoutMakeRgnIsEntryPointNotFound) {
-    ExpectErrorBeforeDialog(
-        {.changeFolder =
-             [](const std::wstring& folder) {
-                 CopyFileW(Widen(REGION_NOENTRY_DLL).c_str(), (folder + L"\\REGION.DLL").c_str(),
-                           FALSE);
-             }},
-        453, "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL");
-}
-
-TEST(StartUpErrors, RegionDllIsTakenOnlyFromTheProgramFolder) {
-    // A REGION.DLL in the working folder (searched by a load by name) is not taken instead.
-    driver::TempFolder elsewhere;
-    CopyFileW((driver::DistFolder() + L"\\REGION.DLL").c_str(),
-              (elsewhere.Path() + L"\\REGION.DLL").c_str(), FALSE);
-    ExpectErrorBeforeDialog(
-        {.changeFolder =
-             [](const std::wstring& folder) { DeleteFileW((folder + L"\\REGION.DLL").c_str()); },
-         .startIn = elsewhere.Path()},
-        53, "Run-time error '53':\n\nFile not found", "REGION.DLL");
-}
-
-TEST(StartUpErrors, MakeRgnFindingNoRegionLeavesTheWindowRectangular) {
-    SnorvaRun run({.changeFolder = [](const std::wstring& folder) {
-        CopyFileW(Widen(REGION_NULL_DLL).c_str(), (folder + L"\\REGION.DLL").c_str(), FALSE);
-    }});
-    ASSERT_TRUE(run.Started()) << run.Error();
-    ExpectGreeting(GreetWatchingTheWindow(run, "me", true));
-    HWND window = run.Window();
-    ASSERT_TRUE(window);
-    EXPECT_FALSE(HasRegion(window));
-    RECT rect;
-    GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.right - rect.left, 112);
-    EXPECT_EQ(rect.bottom - rect.top, 21);
-    Sleep(300);
-    driver::SaveScreenshot(rect, e2e::ShotPath(L"startup-rectangular.bmp"));
-    // Now the key colour of the strip's corner shows.
-    EXPECT_TRUE(Magenta(driver::ScreenPixel(rect.right - 1, rect.top)));
+TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
+    driver::TempFolder working; // holds a good REGION.DLL
+    Put(std::string(SNORVA_DIST) + "\\REGION.DLL", L"\\REGION.DLL")(working.Path());
+    std::ifstream in(SNORVA_DIST "\\gfx\\main.jpg", std::ios::binary);
+    const std::string skin(std::istreambuf_iterator<char>(in), {});
+    const Change noDll = [](const std::wstring& f) { DeleteFileW((f + L"\\REGION.DLL").c_str()); };
+    const std::string mismatch = "Run-time error '13':\n\nType mismatch\n\n";
+    const std::string notFound = "Run-time error '53':\n\nFile not found: ";
+    const std::string invalid = "Run-time error '481':\n\nInvalid picture";
+    const struct {
+        const char* what;
+        driver::SnorvaSetup setup;
+        DWORD number;
+        std::string text, names; // how the box begins, and what else it names
+    } failures[] = {
+        {"no AOL client", {.withAol = false}, 13, mismatch, "AOL"},
+        {"AOL of no known version", {.aol = "--version unknown"}, 13, mismatch, "AOL"},
+        {"skin missing",
+         {.changeFolder =
+              [](const std::wstring& f) { DeleteFileW((f + L"\\gfx\\main.jpg").c_str()); }},
+         53,
+         notFound,
+         "main.jpg"},
+        {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481, invalid, ""},
+        {"skin empty", {.changeFolder = Skin("")}, 481, invalid, ""},
+        {"skin of noise after a JPEG header",
+         {.changeFolder = Skin("\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A'))},
+         481,
+         invalid,
+         ""},
+        {"skin cut after its headers",
+         {.changeFolder = Skin(skin.substr(0, 20))},
+         481,
+         invalid,
+         ""},
+        {"REGION.DLL missing", {.changeFolder = noDll}, 53, notFound, "REGION.DLL"},
+        {"REGION.DLL missing, one in the working folder",
+         {.changeFolder = noDll, .startIn = working.Path()},
+         53,
+         notFound,
+         "REGION.DLL"},
+        {"REGION.DLL without MakeRgn",
+         {.changeFolder = Put(REGION_NOENTRY_DLL, L"\\REGION.DLL")},
+         453,
+         "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL",
+         ""}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.what);
+        Session s(f.setup, false);
+        const bool afterDialog = f.number == 13; // AOL is first asked for after the dialog
+        HWND dialog = afterDialog ? s.WaitForHandleDialog() : nullptr;
+        ASSERT_TRUE(!afterDialog || (dialog && driver::AnswerDialog(dialog, "me")));
+        bool dialogSeen = false, windowSeen = false;
+        driver::WaitUntil(
+            [&] {
+                dialogSeen |= !afterDialog && FindWindowA("#32770", "handle");
+                windowSeen |= IsWindowVisible(s.Window()) != FALSE;
+                return FindWindowA("#32770", "Snorva") != nullptr;
+            },
+            30000, 5);
+        auto box = s.ExpectBox(f.text);
+        ASSERT_TRUE(box);
+        EXPECT_NE(box->text.find(f.names), std::string::npos) << box->text;
+        EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+        EXPECT_FALSE(dialogSeen || windowSeen);
+        EXPECT_TRUE(s.Program().Running()) << "ended before its box was closed";
+        driver::DismissMessageBox(box->window);
+        EXPECT_TRUE(s.ExpectEnd(f.number));
+        EXPECT_TRUE(s.Lines().empty());
+    }
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #pragma once
-// Drives a Windows program from another process as a person would: starts it, waits for its
-// windows, answers dialogs, reads message boxes, clicks, presses keys and takes screenshots.
-// Nothing here knows Snorva; snorva_run.h puts it together for Snorva and the simulated client.
+// Drives Snorva from another process as a person would: starts it in a copy of its program
+// folder beside the simulated AOL client, answers its dialog, reads its message boxes, clicks
+// its glyphs, presses keys in its popup menu and reads what the chat room received. Free of any
+// test framework: the demo and the benchmarks use it too.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,16 +18,13 @@ class Process {
   public:
     Process() = default;
     Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
-    Process(Process&& other) noexcept;
+    Process(Process&& other) noexcept { *this = std::move(other); }
     Process& operator=(Process&& other) noexcept;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process();
-
+    ~Process() { Kill(); }
     explicit operator bool() const { return handle_ != nullptr; }
     DWORD Id() const { return id_; }
-    bool Running() const;
-    // The exit status once the process has ended within `timeoutMs`, else nothing.
+    bool Running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+    // The exit status once the process has ended within `timeoutMs`.
     std::optional<DWORD> Wait(DWORD timeoutMs) const;
     void Kill();
 
@@ -34,76 +33,117 @@ class Process {
     DWORD id_ = 0;
 };
 
-// Starts `program` with `arguments` (already quoted as needed) in `folder` (empty: the
-// program's own). An empty Process when it could not start.
+// Starts `program` with `arguments` in `folder` (empty: the program's own).
 Process Start(const std::wstring& program, const std::wstring& arguments,
               const std::wstring& folder = {});
-
 // Polls `done` every `stepMs` until it holds or `timeoutMs` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 10);
 
-// The first top-level window of process `pid` with this class (any case), shown or not.
-HWND FindProcessWindow(DWORD pid, const char* className);
-// Waits for a visible top-level window of this class and title (of process `pid` unless 0);
-// 0 on time-out.
+// Top-level windows of a class (and title, unless null) of process `pid` (any when 0).
+std::vector<HWND> FindWindows(const char* className, const char* title = nullptr, DWORD pid = 0);
+inline HWND FindProcessWindow(DWORD pid, const char* className) {
+    std::vector<HWND> found = FindWindows(className, nullptr, pid);
+    return found.empty() ? nullptr : found[0];
+}
+// The first shown one, once there is one; 0 on time-out.
 HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid = 0,
                           DWORD stepMs = 10);
-// A window's text, in the ANSI code page, through WM_GETTEXT.
+inline int CountVisibleWindows(const char* className, DWORD pid = 0) {
+    std::vector<HWND> found = FindWindows(className, nullptr, pid);
+    return static_cast<int>(std::count_if(found.begin(), found.end(), IsWindowVisible));
+}
+inline HWND FindPopupMenu() { // the open popup menu, or 0
+    return WaitForVisibleWindow("#32768", nullptr, 0);
+}
 std::string GetText(HWND window);
 
-// A dialog's edit: set its text and press OK (or Cancel).
+// Sets a dialog's edit to `text` and presses OK (or Cancel).
 bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
 
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::string text;                 // the static with id 0xFFFF
     std::vector<std::string> buttons; // texts of its buttons, in child order
-    bool hasIcon = false;             // a picture static beside the text
+    bool hasIcon = false;
 };
-// Waits for a visible message box with this title and reads it.
 std::optional<MessageBoxInfo> WaitForMessageBox(const char* title, DWORD timeoutMs, DWORD pid = 0);
-// Presses its OK button (WM_CLOSE would answer Cancel under Wine).
-void DismissMessageBox(HWND box);
+inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel under Wine
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
 
-// Input posted to a window at client coordinates.
-void PostClick(HWND window, int x, int y);
-void PostButtonDown(HWND window, int x, int y);
-void PostButtonUp(HWND window, int x, int y);
-void PostKey(HWND window, UINT virtualKey);
+// The left button pressed (or released, or both) at client coordinates; a key as the keyboard
+// sends it, with Alt held if asked.
+inline void PostButton(HWND window, UINT message, int x, int y) {
+    PostMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+}
+inline void PostClick(HWND window, int x, int y) {
+    PostButton(window, WM_LBUTTONDOWN, x, y);
+    PostButton(window, WM_LBUTTONUP, x, y);
+}
+void PostKey(HWND window, UINT virtualKey, bool alt = false);
 
-// The open popup menu (class #32768), or 0.
-HWND FindPopupMenu();
-
-// Saves the screen's pixels in `rect` (screen coordinates) as a 24-bit BMP.
-bool SaveScreenshot(const RECT& rect, const std::wstring& path);
-// The colour of one screen pixel.
-COLORREF ScreenPixel(int x, int y);
-
-// One line the simulated client received: <ms>\t<room>\t<bytes>\n in its transcript.
+// One line the simulated client took into a room: <ms>\t<room>\t<bytes>\n in its transcript.
 struct PostedLine {
     double ms = 0;
     std::string room;
     std::string bytes;
 };
 std::vector<PostedLine> ReadTranscript(const std::wstring& path);
-// Waits until the transcript holds at least `count` lines; returns what it holds then.
-std::vector<PostedLine> WaitForLines(const std::wstring& path, size_t count, DWORD timeoutMs);
 
-// A fresh folder under the temporary folder, removed with everything in it when dropped.
+// A fresh folder under the temporary folder, removed with all it holds when dropped.
 class TempFolder {
   public:
     TempFolder();
     TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();
     const std::wstring& Path() const { return path_; }
 
   private:
     std::wstring path_;
 };
-
-// Copies a folder tree; false when something could not be copied.
 bool CopyFolder(const std::wstring& from, const std::wstring& to);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// ---- Snorva beside the simulated AOL client ----
+
+std::wstring DistFolder(); // the program folder this build made
+std::wstring AolSimExe();
+
+struct SnorvaSetup {
+    bool withAol = true;
+    std::string aol = "--version 8.0";   // the simulated client's options; a transcript is added
+    std::wstring folderName = L"snorva"; // the program folder's copy, named with any characters
+    std::function<void(const std::wstring& folder)> changeFolder; // called before the start
+    std::wstring startIn; // Snorva's working folder; empty: the program folder
+};
+
+// Snorva's window class, and where its pictures sit on it (client coordinates).
+inline constexpr char kFormClass[] = "Snorva";
+inline constexpr POINT kCloseGlyph{18, 5};
+inline constexpr POINT kMenuGlyph{27, 16};
+inline constexpr POINT kStrip{8, 5};
+
+class SnorvaRun {
+  public:
+    explicit SnorvaRun(const SnorvaSetup& setup = {});
+    SnorvaRun(const SnorvaRun&) = delete;
+    // False when something could not be started; Error() says what.
+    bool Started() const { return error_.empty(); }
+    const std::string& Error() const { return error_; }
+    Process& Program() { return program_; }
+    const std::wstring& Folder() const { return folder_; }
+    std::vector<PostedLine> Lines() const { return ReadTranscript(transcript_); }
+    // Snorva's main window, shown or not; 0 before it exists.
+    HWND Window() const { return FindProcessWindow(program_.Id(), kFormClass); }
+    HWND WaitForHandleDialog(DWORD timeoutMs = 30000) const {
+        return WaitForVisibleWindow("#32770", "handle", timeoutMs, program_.Id());
+    }
+
+  private:
+    TempFolder temp_; // dropped last: the processes go first
+    std::wstring folder_, transcript_;
+    Process aol_, program_;
+    std::string error_;
+};
 
 } // namespace driver

@@ -1,0 +1,430 @@
+// Snorva's chat and download code against the simulated AOL client's real windows: on a thread
+// of this process, and as a program of its own whose menus only menuhook.dll can read inside
+// it under Wine. The rooms and their inputs, the transfer window and the download line's
+// fields, also when the windows are huge, full of NULs or close while read, and the version.
+#include "aol/aol.h"
+#include "aol/menuhook/menu_reply.h"
+#include "aol/runtime_error.h"
+#include "app/lines.h"
+#include "chat/chat.h"
+#include "download/download.h"
+#include "sim/sim.h"
+#include "tests/support/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using Fields = std::vector<std::wstring>;
+
+HWND Frame() {
+    return FindWindowA("AOL Frame25", nullptr);
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// The simulated client for one scope, hidden, with the lines its rooms take: on a thread of
+// this process, or as a program of its own.
+class Client {
+  public:
+    explicit Client(const std::string& options, bool ownProcess = false) : own_(ownProcess) {
+        const std::string all = "--hidden --transcript \"" + Narrow(transcript_) + "\" " + options;
+        if (!own_) {
+            started_ = sim::StartInProcess(all);
+            return;
+        }
+        process_ = driver::Start(driver::AolSimExe(), std::wstring(all.begin(), all.end()));
+        // It takes commands once its windows are complete.
+        DWORD_PTR result = 0;
+        started_ = driver::WaitUntil(
+            [&] {
+                return Owner() == process_.Id() &&
+                       SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) &&
+                       sim::Control("");
+            },
+            process_ ? 30000 : 0);
+    }
+    ~Client() {
+        if (!own_ && started_) sim::StopInProcess();
+        if (own_ && process_.Running() && sim::Control("--close")) process_.Wait(10000);
+    }
+    bool Started() const { return started_; }
+    static DWORD Owner() {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(Frame(), &owner);
+        return owner;
+    }
+    // The lines its rooms took, each as "<room>\t<bytes>\n".
+    std::string Posted() const {
+        std::string posted;
+        for (const driver::PostedLine& line : driver::ReadTranscript(transcript_))
+            posted += line.room + "\t" + line.bytes + "\n";
+        return posted;
+    }
+
+  private:
+    driver::TempFolder temp_;
+    std::wstring transcript_ = temp_.Path() + L"\\transcript.txt";
+    bool own_;
+    driver::Process process_;
+    bool started_ = false;
+};
+
+// The download line as the idle tick makes it: none without a transfer window, else its three
+// fields, each of which finds the window again.
+std::optional<Fields> PostDownloadLine() {
+    if (!FindTransferWindow()) return std::nullopt;
+    Fields fields{DownloadFileName(), DownloadPercent(), DownloadTimeLeft()};
+    ChatSend(lines::DownloadLine(fields[0], fields[1], fields[2]));
+    return fields;
+}
+
+std::string Line(const Fields& f) {
+    return "room1\t" + Narrow(lines::DownloadLine(f[0], f[1], f[2])) + "\n";
+}
+
+TEST(ChatRoom, TheLineGoesIntoTheFirstRealRoomsInputOrNowhere) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"--decoys 4 --rooms 2 --transfer --transfer-first", "room1"},
+        {"--version 6.0", "room1"}, // above 5 the room's first RICHCNTL is its input
+        {"--version 6.0 --input second", nullptr},
+        {"--version 5.0", "room1"}, // up to 5 its second
+        {"--version 5.0 --input first", nullptr},
+        {"--version 2.5 --input first", nullptr},
+        {"--version 7.0 --single-input", "room1"},
+        {"--version 4.0 --single-input", nullptr},
+        {"--rooms 0 --decoys 4", nullptr},
+        {"--rooms 2 --room-closes-on-text", nullptr}, // it closes as it takes the line
+        {"--version 4.0 --room-closes-on-text", nullptr}};
+    for (const auto& [options, room] : rows) {
+        SCOPED_TRACE(options);
+        Client client(options);
+        ASSERT_TRUE(client.Started());
+        EXPECT_NO_THROW(ChatSend(L"hi \u00B7 there"));
+        EXPECT_EQ(client.Posted(), room ? room + std::string("\thi \xB7 there\n") : "");
+    }
+}
+
+TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
+    const std::string transfer = "--transfer --transfer-file photo.jpg --transfer-percent 45 "
+                                 "--transfer-minutes 3 ";
+    const Fields photo{L"photo.jpg", L"45", L"3 minutes"};
+    const std::pair<std::string, std::optional<Fields>> rows[] = {
+        {"", std::nullopt},
+        {"--rooms 0", std::nullopt},
+        {"--rooms 2 --decoys 4", std::nullopt},
+        {"--lookalike", std::nullopt}, // "Now downloading" with a small d
+        {transfer, photo},
+        {transfer + "--transfer-first --rooms 2 --decoys 4", photo},
+        {transfer + "--rooms 2 --decoys 4", photo},
+        {transfer + "--transfer-first --lookalike --decoys 2", photo},
+        {transfer + "--lookalike-caption \"file transfer - 5%\" "
+                    "--lookalike-static \"Now Downloading x\"",
+         photo},
+        // The first of two that pass: the look-alike stands first.
+        {transfer + "--lookalike-static \"Now Downloading first.zip\"",
+         Fields{L"first.zip", L"50", L"9 minutes"}},
+        {transfer + "--transfer-single-static", Fields{L"photo.jpg", L"45", L""}},
+        // Lengths reported 16 MB too long: what the windows copied, through the code page.
+        {transfer + "--transfer-static1 \"AOL Is Now Downloading caf\\xE9.zip\" "
+                    "--transfer-static1-extra 16777216 --transfer-caption-extra 16777216",
+         Fields{L"caf\u00E9.zip", L"45", L"3 minutes"}},
+        // What a NUL hides is never read: a window that passes only behind one is none ...
+        {transfer + "--transfer-caption \"\\0\\{99}File Transfer - 45%\"", std::nullopt},
+        {transfer + "--transfer-static1 \"\\0Now Downloading a.zip\"", std::nullopt},
+        // ... and every field stops at its first.
+        {transfer + "--transfer-caption \"File Transfer - 45%\\0 - 99%\\0\\{65535}\" "
+                    "--transfer-static1 \"Now Downloading a.zip\\0AOL Is Downloading evil.exe\" "
+                    "--transfer-static2 \"about 3 minutes\\0\\{1000} remaining.\\0ml\"",
+         Fields{L"a.zip", L"45", L"3 minutes"}},
+        {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}},
+        // Closing after N reads of its first static: the tick's own lookup (1), the file
+        // name's lookup (2) and text (3), the percent's lookup (4), the time left's (5). What
+        // comes after is "n/a"; a name read between its lookup and its text is empty.
+        {transfer + "--transfer-close-after 0", std::nullopt},
+        {transfer + "--transfer-close-after 1", Fields{L"n/a", L"n/a", L"n/a"}},
+        {transfer + "--transfer-close-after 2", Fields{L"", L"n/a", L"n/a"}},
+        {transfer + "--transfer-close-after 3", Fields{L"photo.jpg", L"n/a", L"n/a"}},
+        {transfer + "--transfer-close-after 4", Fields{L"photo.jpg", L"45", L"n/a"}},
+        {transfer + "--transfer-close-after 5", photo}};
+    for (const auto& [options, fields] : rows) {
+        SCOPED_TRACE(options);
+        Client client(options);
+        ASSERT_TRUE(client.Started());
+        EXPECT_EQ(PostDownloadLine(), fields);
+        EXPECT_EQ(client.Posted(), fields ? Line(*fields) : "");
+        if (!fields) {
+            EXPECT_EQ(Fields({DownloadFileName(), DownloadPercent(), DownloadTimeLeft()}),
+                      Fields({L"n/a", L"n/a", L"n/a"}));
+        }
+    }
+}
+
+TEST(TransferWindow, MegabyteTextsGiveTheirFieldsAndTheWholeLineArrives) {
+    Client client("--transfer --transfer-caption \"File Transfer - 45% z\\{1048575}\" "
+                  "--transfer-static1 \"Now Downloading photo_of_the_day.jpg y\\{1048575}\" "
+                  "--transfer-static2 \"about 3 minutes remaining. w\\{1048575}\"");
+    ASSERT_TRUE(client.Started());
+    const Fields expected{L"photo_of_the_da", L"45 " + std::wstring(1 << 20, L'z'),
+                          L"3 minutes " + std::wstring(1 << 20, L'w')};
+    EXPECT_TRUE(PostDownloadLine() == expected);
+    EXPECT_TRUE(client.Posted() == Line(expected)) << "not the whole line";
+}
+
+TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
+    // A lookup under a missing window must not search the desktop instead.
+    for (const char* name : {"AOL Frame25", "AOL Child", "_AOL_Static"}) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = name;
+        RegisterClassA(&windowClass);
+    }
+    HWND frame = CreateWindowA("AOL Frame25", "America  Online", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    HWND stray = CreateWindowA("AOL Child", "File Transfer - 5%", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    ASSERT_TRUE(frame && stray &&
+                CreateWindowA("_AOL_Static", "Now Downloading stray.zip", WS_CHILD, 0, 0, 9, 9,
+                              stray, 0, 0, 0));
+    EXPECT_EQ(FindTransferWindow(), nullptr);
+    EXPECT_EQ(DownloadFileName(), L"n/a");
+}
+
+// ---- The version, across processes ----
+
+TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcess) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"--version 2.5", "2.5"},
+        {"--version 3.0", "3.0"},
+        {"--version 4.0", "4.0"},
+        {"--version 5.0", "5.0"},
+        {"--version 6.0", "6.0"},
+        {"--version 7.0", "7.0"},
+        {"--version 8.0", "8.0"},
+        {"--version unknown", "n/a"},
+        {"--version none", "n/a"},
+        // The bar's count decides before any text: 8 and 7 items, whatever they name.
+        {"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 7", "3.0"},
+        {"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 6", "2.5"},
+        {"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 5", "8.0"},
+        // Any letter case, anywhere in the text.
+        {"--menu-bar Help --menu-item \"ABOUT AOL 7.0\"", "7.0"},
+        {"--menu-bar Help --menu-item \"(aOl 4.0)\"", "4.0"},
+        // Patterns from 8.0 down within one item; the first item that matches wins.
+        {"--menu-bar Help --menu-item \"AOL 4.0 and AOL 8.0\"", "8.0"},
+        {"--menu-bar A --menu-item \"AOL 4.0\" --menu-bar B --menu-item \"AOL 8.0\"", "4.0"},
+        {"--menu-bar A --menu-item x --menu-item \"AOL 5.0\" --menu-item \"AOL 8.0\"", "5.0"},
+        // Bar texts are never read; bar items without a submenu and empty ones add nothing.
+        {"--menu-bar \"AOL 8.0\" --menu-item Open --menu-plain \"AOL 7.0\"", "n/a"},
+        {"--menu-plain File --menu-bar Empty --menu-bar Help --menu-item \"AOL 6.0\"", "6.0"},
+        // A text is read into 99 characters: a pattern ending at the 99th is seen, one past it
+        // is not, and the scan goes on to the next item.
+        {"--menu-bar Help --menu-item \"x\\{91}AOL 8.0\"", "8.0"},
+        {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\"", "n/a"},
+        {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"}};
+    for (const auto& [options, version] : rows) {
+        SCOPED_TRACE(options);
+        for (bool ownProcess : {false, true}) {
+            Client client(options, ownProcess);
+            ASSERT_TRUE(client.Started());
+            EXPECT_EQ(Narrow(AolVersion()), version) << (ownProcess ? "across" : "in process");
+        }
+    }
+}
+
+TEST(AolVersion, EveryItemIsScannedPastSixteenBitPositionsAlsoAcrossProcesses) {
+    {
+        // The version at position 32,768 of its submenu. (In a program of its own Wine takes
+        // minutes to build a submenu that large: it copies every item at each append.)
+        Client client("--menu-bar Big --menu-fill 32768 --menu-item \"About (AOL 6.0)\"");
+        ASSERT_TRUE(client.Started());
+        EXPECT_EQ(Narrow(AolVersion()), "6.0");
+    }
+    // Across processes, after 32,850 items: far more than the helper's first request holds.
+    std::string options;
+    for (int i = 0; i < 9; ++i)
+        options += "--menu-bar Big" + std::to_string(i) + " --menu-fill 3650 ";
+    Client client(options + "--menu-item \"About (AOL 5.0)\"", true);
+    ASSERT_TRUE(client.Started());
+    EXPECT_EQ(Narrow(AolVersion()), "5.0");
+}
+
+// Everything MenuBar answers for the AOL main window: counts, and each item's buffer.
+std::vector<std::wstring> ReadWholeBar() {
+    MenuBar bar(Frame());
+    std::vector<std::wstring> answers{std::to_wstring(bar.ItemCount())};
+    for (int i = 0; i < bar.ItemCount(); ++i) {
+        answers.push_back(std::to_wstring(bar.SubItemCount(i)));
+        for (int j = 0; j < bar.SubItemCount(i); ++j)
+            answers.push_back(bar.SubItemText(i, j));
+    }
+    return answers;
+}
+
+TEST(MenuHelper, IsAskedOnlyWhereNeededAndAnswersWhatTheMenuCallsGiveInsideTheClient) {
+    const std::string options =
+        "--menu-bar File --menu-item Open --menu-item \"\" --menu-plain Plain --menu-bar Empty "
+        "--menu-bar Help --menu-item \"x\\{150}\" --menu-item \"About (AOL 7.0)...\" "
+        "--menu-item \"\\xB7 caf\\xE9\"";
+    std::vector<std::wstring> inProcess;
+    {
+        Client client(options);
+        ASSERT_TRUE(client.Started());
+        EXPECT_FALSE(MenuNeedsOwner(Frame(), GetMenu(Frame()), -1)); // this process's own
+        inProcess = ReadWholeBar();
+        EXPECT_EQ(GetModuleHandleA("menuhook.dll"), nullptr);
+    }
+    Client client(options, true);
+    ASSERT_TRUE(client.Started());
+    HMENU bar = GetMenu(Frame());
+    ASSERT_EQ(GetMenuItemCount(bar), -1) << "menus read across processes here";
+    EXPECT_TRUE(MenuNeedsOwner(Frame(), bar, -1));
+    EXPECT_FALSE(MenuNeedsOwner(Frame(), bar, 4) || MenuNeedsOwner(Frame(), nullptr, -1) ||
+                 MenuNeedsOwner(nullptr, bar, -1));
+    EXPECT_EQ(ReadWholeBar(), inProcess);
+    EXPECT_EQ(inProcess.size(), 10u);
+}
+
+// One request's shared memory, filled as Snorva fills it, for a test to spoil. Numbers from
+// kTestRequest on stay clear of Snorva's own, which count from 1.
+constexpr std::uint32_t kTestRequest = 0x80000000;
+struct Request {
+    std::uint32_t number, size;
+    HANDLE mapping;
+    unsigned char* bytes;
+    menureply::Header& header;
+
+    Request(std::uint32_t number, std::uint32_t size)
+        : number(number), size(size), mapping(Map(number, size)),
+          bytes(static_cast<unsigned char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size))),
+          header(*reinterpret_cast<menureply::Header*>(bytes)) {
+        const auto window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Frame()));
+        header = {menureply::kMagic, window, size, menureply::Pending, 0, 0, 0, 0};
+    }
+    ~Request() {
+        UnmapViewOfFile(bytes);
+        CloseHandle(mapping);
+    }
+    static HANDLE Map(std::uint32_t number, std::uint32_t size) {
+        char name[menureply::kNameSize];
+        menureply::FormatName(name, GetCurrentProcessId(), number);
+        return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+    }
+    // WM_NULL to `target` as Snorva sends it; true when the client took it.
+    bool Send(HWND target = Frame()) const {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutA(target, WM_NULL, GetCurrentProcessId(), number, SMTO_ABORTIFHUNG,
+                                   2000, &result) != 0;
+    }
+    bool ZeroFrom(size_t from) const { // nothing written from there on
+        return std::all_of(bytes + from, bytes + size, [](unsigned char b) { return !b; });
+    }
+};
+
+// menuhook.dll hooked onto the client's UI thread by hand, as Snorva hooks it.
+struct Hooked {
+    HMODULE module = LoadLibraryA("menuhook.dll"); // beside this program, as beside Snorva
+    HHOOK hook = SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "MenuHookProc"))),
+        module, GetWindowThreadProcessId(Frame(), nullptr));
+    ~Hooked() { UnhookWindowsHookEx(hook); }
+};
+
+// Whether a hook of the helper still runs on the client's messages: a request nobody hooked
+// for is answered only by a hook left behind.
+bool LeftoverHookAnswers(std::uint32_t number) {
+    Request request(number, 64 * 1024);
+    request.Send();
+    return request.header.state != menureply::Pending;
+}
+
+TEST(MenuHelper, AnswersOnlyWellFormedRequestsForItsWindowWritesOnlyItsAnswersAndGoes) {
+    Client client("--menu-bar Big --menu-fill 100 --menu-bar Help --menu-item \"AOL 6.0\"", true);
+    ASSERT_TRUE(client.Started());
+    const std::uint32_t needed = menureply::AnswerSize(2, 101), header = sizeof(menureply::Header);
+    using Spoil = void (*)(menureply::Header&);
+    const struct {
+        const char* what;
+        std::uint32_t size;
+        Spoil spoil;
+        std::int32_t state;    // afterwards
+        std::uint32_t written; // bytes written from the start
+    } rows[] = {
+        {"well formed", 64 * 1024, nullptr, menureply::Answered, needed},
+        {"too small: the size needed alone", 4096, nullptr, menureply::TooSmall, header},
+        {"more room claimed than there is", 4096, [](auto& h) { h.size = 1 << 20; }, 0, header},
+        {"less room claimed than a header", 4096, [](auto& h) { h.size = 8; }, 0, header},
+        {"wrong magic", 4096, [](auto& h) { h.magic ^= 1; }, 0, header},
+        {"already answered", 4096, [](auto& h) { h.state = 1; }, 1, header},
+        {"another window", 4096, [](auto& h) { h.window ^= 4; }, 0, header}};
+    std::uint32_t number = kTestRequest;
+    {
+        Hooked hooked;
+        ASSERT_NE(hooked.hook, nullptr);
+        for (const auto& row : rows) {
+            Request request(++number, row.size);
+            if (row.spoil) row.spoil(request.header);
+            const menureply::Header before = request.header;
+            ASSERT_TRUE(request.Send()) << row.what;
+            EXPECT_EQ(request.header.state, row.state) << row.what;
+            EXPECT_TRUE(request.ZeroFrom(row.written)) << row.what;
+            const bool kept = !row.spoil || !std::memcmp(&before, &request.header, header);
+            EXPECT_TRUE(kept) << row.what << ": its header was written";
+            EXPECT_EQ(request.header.needed, row.state == menureply::TooSmall ? needed : 0u);
+        }
+        Request other(++number, 64 * 1024); // woken through another window of its thread
+        ASSERT_TRUE(other.Send(FindWindowExA(Frame(), nullptr, "MDIClient", nullptr)));
+        EXPECT_EQ(other.header.state, menureply::Pending);
+        DWORD_PTR result = 0; // a WM_NULL with no request behind it
+        EXPECT_TRUE(SendMessageTimeoutA(Frame(), WM_NULL, GetCurrentProcessId(), ++number,
+                                        SMTO_ABORTIFHUNG, 2000, &result));
+        EXPECT_TRUE(LeftoverHookAnswers(++number)); // the check sees a hook that is there
+    }
+    // Probes leave no hook behind, also one that asks twice (a menu too large for one request).
+    EXPECT_FALSE(LeftoverHookAnswers(++number));
+    EXPECT_EQ(Narrow(AolVersion()), "6.0");
+    EXPECT_FALSE(LeftoverHookAnswers(++number));
+    ASSERT_TRUE(
+        sim::Control("--menu-reset --menu-bar Big --menu-fill 2000 --menu-item \"AOL 5.0\""));
+    EXPECT_EQ(Narrow(AolVersion()), "5.0");
+    EXPECT_FALSE(LeftoverHookAnswers(++number));
+}
+
+DWORD WINAPI SendLate(void* window) { // a message to this thread's window, 300 ms later
+    Sleep(300);
+    SendMessageA(static_cast<HWND>(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("handled"));
+    return 0;
+}
+
+TEST(MenuHelper, AHungClientHasNoVersionAndNoMessageIsHandledWhileItIsAsked) {
+    Client client("--version 8.0", true);
+    ASSERT_TRUE(client.Started() && sim::Control("--hang 8000"));
+    DWORD_PTR result = 0; // until its thread is really blocked
+    driver::WaitUntil(
+        [&] { return !SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 50, &result); },
+        2000);
+    HWND late = CreateWindowA("Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+    HANDLE sender = CreateThread(nullptr, 0, &SendLate, late, 0, nullptr);
+    EXPECT_EQ(Narrow(AolVersion()), "n/a");
+    EXPECT_THROW(ChatSend(L"hello"), RunTimeError);
+    EXPECT_EQ(driver::GetText(late), "") << "a message was handled inside the probe";
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // takes the waiting sent message
+    WaitForSingleObject(sender, 5000);
+    EXPECT_EQ(driver::GetText(late), "handled");
+
+    // Once the client answers again it is read again, and no hook of the abandoned probes acts
+    // on what it still had queued or on anything later.
+    driver::WaitUntil(
+        [&] { return SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 500, &result); },
+        15000);
+    EXPECT_FALSE(LeftoverHookAnswers(kTestRequest + 200));
+    EXPECT_EQ(Narrow(AolVersion()), "8.0");
+    EXPECT_EQ(client.Posted(), "");
+}
+
+} // namespace

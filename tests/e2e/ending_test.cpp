@@ -1,0 +1,193 @@
+// What ends Snorva and where it runs: a run-time error and a close from outside end it with
+// nothing running after; it opens where its starter asks, from any program folder, the same at
+// any DPI; a busy AOL is waited for and a hung one ends it.
+#include "sim/sim.h"
+#include "tests/e2e/e2e.h"
+
+namespace {
+
+using e2e::Item;
+using e2e::Session;
+
+TEST(RunTimeError, EndsSnorvaWithOneBoxAndItsNumberWhateverComesUnderIt) {
+    Session s;
+    ASSERT_TRUE(sim::Control("--close"));
+    ASSERT_TRUE(driver::WaitUntil([] { return !FindWindowA("AOL Frame25", nullptr); }, 10000));
+    HWND popup = s.OpenPopup();
+    ASSERT_TRUE(popup && s.Pick(popup, Item::IdleOn));
+    auto box = s.ExpectBox("Run-time error '13':\n\nType mismatch");
+    ASSERT_TRUE(box);
+    // Under the box the timer ticks and the close glyph is clicked: neither may run.
+    HWND strip = s.Window();
+    for (int i = 0; i < 3; ++i)
+        SendNotifyMessageA(strip, WM_TIMER, 1, 0);
+    driver::PostClick(strip, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    Sleep(1000);
+    EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
+    EXPECT_FALSE(IsWindowEnabled(strip));
+    EXPECT_TRUE(GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind the strip";
+    driver::DismissMessageBox(box->window);
+    EXPECT_TRUE(s.ExpectEnd(13));
+    EXPECT_TRUE(s.Said().empty());
+}
+
+// Snorva busy in each of its inner event loops when it is closed from outside.
+enum class Inside { TickPause, Popup, AboutBox, Drag };
+
+TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
+    // The task bar's Close and Alt+F4 send SC_CLOSE; another program sends WM_CLOSE.
+    const struct {
+        const char* how;
+        UINT message;
+        WPARAM command;
+    } closes[] = {{"WM_CLOSE", WM_CLOSE, 0}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
+    const char* names[] = {"in a tick's pause", "in the popup", "under the about box", "in a drag"};
+    for (Inside inside : {Inside::TickPause, Inside::Popup, Inside::AboutBox, Inside::Drag}) {
+        for (const auto& close : closes) {
+            // A modal box disables the strip, and Windows takes no system command for a
+            // disabled window: there the box is answered first.
+            if (inside == Inside::AboutBox && close.message == WM_SYSCOMMAND) continue;
+            SCOPED_TRACE(std::string(close.how) + " " + names[static_cast<int>(inside)]);
+            Session s({.aol = "--version 8.0 --transfer"});
+            ASSERT_TRUE(s.Choose(Item::IdleOn));
+            HWND strip = s.Window();
+            switch (inside) {
+            case Inside::TickPause: // the user line is in: the tick is in its half second
+                SendNotifyMessageA(strip, WM_TIMER, 1, 0);
+                ASSERT_TRUE(driver::WaitUntil([&] { return s.Said().size() == 2; }, 10000));
+                break;
+            case Inside::Popup:
+                ASSERT_TRUE(s.OpenPopup());
+                break;
+            case Inside::AboutBox:
+                ASSERT_TRUE(s.Choose(Item::About));
+                break;
+            case Inside::Drag:
+                driver::PostClick(strip, driver::kStrip.x, driver::kStrip.y);
+                Sleep(500);
+                break;
+            }
+            const size_t said = s.Said().size();
+            PostMessageA(strip, close.message, close.command, 0);
+            std::optional<DWORD> status = s.Program().Wait(1000);
+            ASSERT_TRUE(status) << "Snorva still runs a second after the close";
+            EXPECT_EQ(*status, 0u);
+            EXPECT_EQ(s.Said().size(), said) << "a line came after the close";
+        }
+    }
+}
+
+TEST(Placement, TheStripOpensWhereItsStarterAsksNotAtTheScreensCorner) {
+    // Under Wine without a window manager the window system's own default place is the
+    // corner too; a starter's position tells the two apart.
+    Session s({}, false);
+    s.Program().Kill();
+    const std::wstring exe = s.Folder() + L"\\snorva.exe";
+    std::wstring line = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USEPOSITION;
+    startup.dwX = 300;
+    startup.dwY = 200;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               s.Folder().c_str(), &startup, &info));
+    driver::Process snorva(info.hProcess, info.dwProcessId);
+    CloseHandle(info.hThread);
+    HWND dialog = driver::WaitForVisibleWindow("#32770", "handle", 20000, snorva.Id());
+    ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "x"));
+    HWND strip = driver::WaitForVisibleWindow("Snorva", nullptr, 10000, snorva.Id());
+    ASSERT_TRUE(strip);
+    RECT rect;
+    GetWindowRect(strip, &rect);
+    EXPECT_EQ(rect.left, 300);
+    EXPECT_EQ(rect.top, 200);
+    EXPECT_EQ(rect.right - rect.left, 112);
+    EXPECT_EQ(rect.bottom - rect.top, 21);
+}
+
+TEST(ProgramFolder, AnyNameWorks) {
+    // Letters no ANSI code page of the West holds; and what a URL would read as its own.
+    for (const wchar_t* name : {L"\u0421\u043D\u043E\u0440\u0432\u0430", L"snorva #1 %41 x"}) {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        Session s({.folderName = name});
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_NE(GetWindowRgn(s.Window(), region), ERROR) << "REGION.DLL found no skin";
+        EXPECT_FALSE(PtInRegion(region, 111, 0));
+        DeleteObject(region);
+    }
+}
+
+// Wine's DPI setting, read by each program as it starts; back to 96, the default, when dropped.
+struct DpiSetting {
+    explicit DpiSetting(DWORD dpi) { Set(dpi); }
+    ~DpiSetting() { Set(96); }
+    static void Set(DWORD dpi) {
+        HKEY key;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr);
+        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+        RegCloseKey(key);
+    }
+};
+
+// The strip's pixels on screen, row by row; what its outline cuts away reads as 0.
+std::vector<COLORREF> StripPixels(HWND strip) {
+    RECT rect;
+    GetWindowRect(strip, &rect);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    GetWindowRgn(strip, region);
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 112; ++x)
+            pixels.push_back(
+                PtInRegion(region, x, y) ? GetPixel(screen, rect.left + x, rect.top + y) : 0);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(region);
+    return pixels;
+}
+
+TEST(Strip, LooksTheSameAtEveryDpiWithItsCounterInItsBox) {
+    std::vector<COLORREF> at96;
+    for (DWORD dpi : {96, 120, 144}) {
+        SCOPED_TRACE(dpi);
+        DpiSetting setting(dpi);
+        Session s;
+        ASSERT_TRUE(s.Choose(Item::IdleOn));
+        ASSERT_TRUE(s.Tick({e2e::UserLine(1)}));
+        Sleep(300);
+        const std::vector<COLORREF> pixels = StripPixels(s.Window());
+        // The counter is white on the black display box (43..93, 7..15): none of it outside
+        // its own 25 x 17 box from (80, 6).
+        int inside = 0, outside = 0;
+        for (int y = 7; y <= 15; ++y)
+            for (int x = 44; x <= 92; ++x)
+                if (pixels[y * 112 + x] == RGB(255, 255, 255)) ++(x >= 80 ? inside : outside);
+        EXPECT_GT(inside, 0);
+        EXPECT_EQ(outside, 0);
+        if (dpi == 96)
+            at96 = pixels;
+        else
+            EXPECT_TRUE(pixels == at96) << "the strip looks other than at 96 DPI";
+    }
+}
+
+TEST(BusyAol, IsWaitedForAndAHungOneEndsSnorvaAtOnce) {
+    Session s;
+    ASSERT_TRUE(sim::Control("--hang 3000")); // busy, and alive
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    EXPECT_GE(GetTickCount() - start, 2500u) << "the line came before AOL could take it";
+    ASSERT_TRUE(sim::Control("--hang 60000"));
+    Sleep(6000); // five seconds without taking a message: hung, as Windows counts it
+    HWND popup = s.OpenPopup();
+    ASSERT_TRUE(popup && s.Pick(popup, Item::IdleOn));
+    const DWORD asked = GetTickCount();
+    auto box = s.ExpectBox("Run-time error '13':");
+    ASSERT_TRUE(box);
+    EXPECT_LT(GetTickCount() - asked, 3000u) << "Snorva waited for a hung AOL";
+    driver::DismissMessageBox(box->window);
+    EXPECT_TRUE(s.ExpectEnd(13));
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+// Snorva's rules that need no other program: case-blind replacing, the download line's fields,
+// the version number, the minutes counter, and Pause (on a clock of our own, then for real).
+#include "app/lines.h"
+#include "app/pause.h"
+#include "app/pause_loop.h"
+#include "chat/version_number.h"
+#include "download/fields.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+std::string Show(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
+    const struct {
+        std::wstring text, find, replacement, result;
+        int pumps; // events handled: once per replacement, or once for none
+    } rows[] = {{L"Now Downloading ABC.ZIP", L"now ", L"", L"Downloading ABC.ZIP", 1},
+                {L"This is it", L"IS ", L"", L"Thit", 2}, // inside a word too
+                {L"x\u00C9t\u00C9", L"\u00E9t\u00E9", L"", L"x", 1},
+                {L"aXbxc", L"x", L"-Y-", L"a-Y-b-Y-c", 2}, // in its own case
+                {L"AOAOL L x", L"AOL ", L"", L"AOL x", 1}, // what head and tail make stays
+                {L"aaa", L"a", L"aa", L"aaaaaa", 3},
+                {L"aaaa", L"aa", L"b", L"bb", 2},
+                {L"aaa", L"aa", L"", L"a", 1},
+                {L"%45%", L"%", L"", L"45", 2},
+                {L"abc", L"ABC", L"", L"", 1},
+                {L"abc", L"c", L"xyz", L"abxyz", 1},
+                {L"abc", L"x", L"zz", L"abc", 1},
+                {L"abc", L"", L"zz", L"abc", 1},
+                {L"", L"", L"zz", L"", 1},
+                {L"", L"a", L"zz", L"", 1},
+                {L"ab", L"abc", L"zz", L"ab", 1},
+                {L"\u00D7", L"\u00F7", L"", L"\u00D7", 1}};
+    for (const auto& row : rows) {
+        std::wstring text = row.text;
+        int pumps = 0;
+        EXPECT_EQ(ReplaceText(text, row.find, row.replacement, [&] { ++pumps; }), row.result)
+            << Show(row.text) << " / " << Show(row.find);
+        EXPECT_EQ(text, row.result);
+        EXPECT_EQ(pumps, row.pumps) << Show(row.text) << " / " << Show(row.find);
+    }
+    // Every letter of the ANSI code page that has two cases.
+    std::vector<std::pair<int, int>> letters{
+        {0x152, 0x153}, {0x160, 0x161}, {0x17D, 0x17E}, {0x178, 0xFF}};
+    for (int c = 0xC0; c <= 0xDE; ++c)
+        if (c != 0xD7) letters.push_back({c, c + 0x20});
+    for (const auto& [upper, lower] : letters) {
+        std::wstring text{L'a', wchar_t(upper), L'b', wchar_t(lower)};
+        EXPECT_EQ(ReplaceText(text, std::wstring(1, wchar_t(lower)), L"", [] {}), L"ab") << upper;
+    }
+}
+
+TEST(ReplaceText, AMillionMatchesTakeNoLongerThanReadingThemAndAHandlerMayReplaceToo) {
+    // Re-joining the whole text per replacement would take hours here.
+    std::wstring text = std::wstring(1 << 20, L'%') + L"45", inner = L"XyX", nested;
+    int pumps = 0;
+    EXPECT_EQ(ReplaceText(text, L"%", L"", [&] { ++pumps; }), L"45");
+    EXPECT_EQ(pumps, 1 << 20);
+    text = L"a.b.c";
+    auto again = [&] { nested = nested.empty() ? ReplaceText(inner, L"x", L"", [] {}) : nested; };
+    EXPECT_EQ(ReplaceText(text, L".", L"", again), L"abc");
+    EXPECT_EQ(nested, L"y");
+}
+
+TEST(DownloadFields, TheTransferWindowsTextsGiveNameAndPercentAndTimeLeft) {
+    EXPECT_TRUE(IsTransferWindow(L"Now Downloading x", L"File Transfer - 5%"));
+    EXPECT_TRUE(IsTransferWindow(L"xDownloadingx", L"[File Transfer]"));
+    EXPECT_FALSE(IsTransferWindow(L"Now downloading x", L"File Transfer - 5%"));
+    EXPECT_FALSE(IsTransferWindow(L"Now Downloading x", L"file transfer - 5%"));
+    const struct {
+        std::function<std::wstring(std::wstring, const EventPump&)> field;
+        std::wstring text, result;
+        int pumps; // one per deletion, or one for a word that is not there
+    } rows[] = {
+        {FileNameField, L"Now Downloading MySong_Final_Version.mp3", L"MySong_Final_Ve", 8},
+        {FileNameField, L"AOL Is NOW Downloading photo.jpg", L"photo.jpg", 8},
+        {FileNameField, L"Downloading This is new.zip", L"Thnew.zip", 9},
+        {FileNameField, L"AOAOL L x", L"x", 8}, // the second round takes what the first joined
+        {PercentField, L"File Transfer - 45%", L"45", 1},
+        {PercentField, L"File Transfer - 7% - x%%", L"7 - x", 3},
+        {PercentField, L"File Transfer", L"le Transfer", 1}, // no dash: from the third on
+        {PercentField, L"File Transfer - ", L"", 1},
+        {PercentField, L"ab", L"", 1},
+        {TimeLeftField, L"about 3 minutes remaining.", L"3 minutes", 3},
+        {TimeLeftField, L"About 1 ML remaining.", L"1 ", 3},
+        {TimeLeftField, L"about 2 hours remaining", L"2 hours remaining", 3}};
+    for (const auto& row : rows) {
+        int pumps = 0;
+        EXPECT_EQ(row.field(row.text, [&] { ++pumps; }), row.result) << Show(row.text);
+        EXPECT_EQ(pumps, row.pumps) << Show(row.text);
+    }
+}
+
+TEST(VersionNumber, TheVersionTextsAreTheirNumbersAndNothingElseIsANumber) {
+    for (const auto& [text, number] : {std::pair{L"2.5", 2.5},
+                                       {L"3.0", 3.0},
+                                       {L"4.0", 4.0},
+                                       {L"5.0", 5.0},
+                                       {L"6.0", 6.0},
+                                       {L"7.0", 7.0},
+                                       {L"8.0", 8.0}})
+        EXPECT_EQ(ReadVersionNumber(text), number) << Show(text);
+    for (const wchar_t* text :
+         {L"n/a", L"", L".", L"8.", L".5", L"8.0.1", L" 8.0", L"8,0", L"-8", L"inf", L"0x8"})
+        EXPECT_FALSE(ReadVersionNumber(text)) << Show(text);
+}
+
+TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
+    for (const auto& [caption, next] : {std::pair{L"0", L"1"},
+                                        {L"9", L"10"},
+                                        {L"99", L"100"},
+                                        {L"41", L"42"},
+                                        {L"", L"1"},
+                                        {L"abc", L"1"}})
+        EXPECT_EQ(lines::CounterText(lines::CounterValue(caption) + 1), next) << Show(caption);
+    EXPECT_EQ(lines::CounterText(1e16), L"10000000000000000"); // no grouping, no exponent
+}
+
+// A clock that moves only when the loop waits, by at most `step` at a time.
+struct FakeWorld {
+    double time = 1000.0, step = 1e9;
+    int turns = 0;
+    std::vector<double> waits;
+    void Run(
+        double seconds, std::function<void()> onEvent = [] {}) {
+        PauseLoop(
+            seconds, [this] { return time; }, [&] { ++turns, onEvent(); },
+            [this](double s) { waits.push_back(s), time += std::min(s, step); });
+    }
+};
+
+TEST(PauseLoop, WaitsOnlyForWhatIsLeftHandlingEventsAfterEachWaitAndNestsOnItsOwnClock) {
+    for (double seconds : {0.0, -1.0, std::nan("")}) {
+        FakeWorld world;
+        world.Run(seconds);
+        EXPECT_EQ(world.turns + world.waits.size(), 0u) << seconds;
+    }
+    FakeWorld woken;
+    woken.step = 0.25; // an event wakes it after a quarter of a second
+    woken.Run(0.5);
+    EXPECT_EQ(woken.waits, (std::vector<double>{0.5, 0.25}));
+    EXPECT_EQ(woken.turns, 3);
+    // A handler that pauses itself: the inner pause runs its whole time; the outer one, long
+    // over then, ends at once instead of starting afresh.
+    FakeWorld world;
+    world.step = 0.1;
+    world.Run(0.5, [&] {
+        if (world.time >= 1000.15 && world.time < 1000.3) world.Run(0.5);
+    });
+    EXPECT_NEAR(world.time - 1000.0, 0.2 + 0.5, 1e-9);
+}
+
+std::vector<double> handled; // when each watched message was handled, after the pause began
+double start = 0;
+LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP && message != WM_TIMER)
+        return DefWindowProcW(window, message, wParam, lParam);
+    handled.push_back(MonotonicSeconds() - start);
+    KillTimer(window, wParam); // the timer once; WM_APP comes with 0
+    return 0;
+}
+
+double CpuSeconds() {
+    FILETIME times[4];
+    GetThreadTimes(GetCurrentThread(), &times[0], &times[1], &times[2], &times[3]);
+    return (ULARGE_INTEGER{{times[2].dwLowDateTime, times[2].dwHighDateTime}}.QuadPart +
+            ULARGE_INTEGER{{times[3].dwLowDateTime, times[3].dwHighDateTime}}.QuadPart) /
+           1e7;
+}
+
+TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
+    HWND window = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Watch));
+    PostMessageW(window, WM_APP, 0, 0);
+    Pause(0);
+    Pause(-2.5);
+    EXPECT_TRUE(handled.empty()) << "a pause of no time handled events";
+    SetTimer(window, 1, 150, nullptr);
+    const double cpu = CpuSeconds();
+    start = MonotonicSeconds();
+    Pause(0.5);
+    EXPECT_GE(MonotonicSeconds() - start, 0.5);
+    EXPECT_LT(CpuSeconds() - cpu, 0.1) << "a spinning pause burns its whole half second";
+    ASSERT_EQ(handled.size(), 2u);
+    EXPECT_LT(handled[0], 0.1);  // the posted message at once
+    EXPECT_GE(handled[1], 0.14); // the timer when due,
+    EXPECT_LT(handled[1], 0.45); // not held back to the end
+}
+
+} // namespace
