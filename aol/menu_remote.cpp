@@ -140,22 +140,21 @@ Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
 
 // Wakes the client's UI thread with the request. With no time limit of its own (timeoutMs 0),
 // it waits as the post that follows would, as long as the thread is busy but alive; it gives
-// up only on a thread that Windows calls hung, or a window that is gone. SMTO_BLOCK: no message
-// to this program's windows is handled inside a probe, as none is where the menu reads directly.
+// up only on a thread that Windows calls hung, or a window that is gone. The hung test comes
+// after a slice of waiting, never at the send: an idle client woken to repaint counts as hung
+// for that instant (no message taken for five seconds), and answers a moment later.
+// SMTO_BLOCK: no message to this program's windows is handled inside a probe, as none is where
+// the menu reads directly.
 bool SendUntilAnswered(HWND window, std::uint32_t request, UINT timeoutMs) {
-    const UINT flags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
     DWORD_PTR result = 0;
-    if (timeoutMs)
-        return SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, flags,
-                                   timeoutMs, &result) != 0;
     const DWORD start = GetTickCount();
     for (;;) {
         // Each send queues another wake-up; the helper answers a request once, and the rest
         // find it answered.
-        if (SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, flags,
-                                kBusySliceMs, &result))
+        if (SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, SMTO_BLOCK,
+                                timeoutMs ? timeoutMs : kBusySliceMs, &result))
             return true;
-        if (!IsWindow(window) || IsHungAppWindow(window) ||
+        if (timeoutMs || !IsWindow(window) || IsHungAppWindow(window) ||
             GetTickCount() - start >= kLongestWaitMs)
             return false;
     }
