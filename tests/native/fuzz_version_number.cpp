@@ -4,20 +4,6 @@
 
 #include <cmath>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // The eight texts the version probe gives: seven numbers, and "n/a", which is none.
-    for (const auto& [text, number] : {std::pair{L"2.5", 2.5},
-                                       {L"3.0", 3.0},
-                                       {L"4.0", 4.0},
-                                       {L"5.0", 5.0},
-                                       {L"6.0", 6.0},
-                                       {L"7.0", 7.0},
-                                       {L"8.0", 8.0}})
-        if (ReadVersionNumber(text) != number) fuzz::Fail("a version text misread", {text});
-    if (ReadVersionNumber(L"n/a")) fuzz::Fail("\"n/a\" read as a number", {L"n/a"});
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::wstring> in = fuzz::DecodeTexts(data, size, 1);
     const std::wstring& text = in[0];

@@ -102,26 +102,17 @@ TEST(DownloadFields, TheTransferWindowsTextsGiveNameAndPercentAndTimeLeft) {
 }
 
 TEST(VersionNumber, TheVersionTextsAreTheirNumbersAndNothingElseIsANumber) {
-    for (const auto& [text, number] : {std::pair{L"2.5", 2.5},
-                                       {L"3.0", 3.0},
-                                       {L"4.0", 4.0},
-                                       {L"5.0", 5.0},
-                                       {L"6.0", 6.0},
-                                       {L"7.0", 7.0},
-                                       {L"8.0", 8.0}})
-        EXPECT_EQ(ReadVersionNumber(text), number) << Show(text);
+    for (const wchar_t* text : {L"2.5", L"3.0", L"4.0", L"5.0", L"6.0", L"7.0", L"8.0"})
+        EXPECT_EQ(ReadVersionNumber(text), std::wcstod(text, nullptr)) << Show(text);
     for (const wchar_t* text :
          {L"n/a", L"", L".", L"8.", L".5", L"8.0.1", L" 8.0", L"8,0", L"-8", L"inf", L"0x8"})
         EXPECT_FALSE(ReadVersionNumber(text)) << Show(text);
 }
 
 TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
-    for (const auto& [caption, next] : {std::pair{L"0", L"1"},
-                                        {L"9", L"10"},
-                                        {L"99", L"100"},
-                                        {L"41", L"42"},
-                                        {L"", L"1"},
-                                        {L"abc", L"1"}})
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+        {L"0", L"1"}, {L"9", L"10"}, {L"99", L"100"}, {L"41", L"42"}, {L"", L"1"}, {L"abc", L"1"}};
+    for (const auto& [caption, next] : rows)
         EXPECT_EQ(lines::CounterText(lines::CounterValue(caption) + 1), next) << Show(caption);
     EXPECT_EQ(lines::CounterText(1e16), L"10000000000000000"); // no grouping, no exponent
 }
@@ -140,11 +131,6 @@ struct FakeWorld {
 };
 
 TEST(PauseLoop, WaitsOnlyForWhatIsLeftHandlingEventsAfterEachWaitAndNestsOnItsOwnClock) {
-    for (double seconds : {0.0, -1.0, std::nan("")}) {
-        FakeWorld world;
-        world.Run(seconds);
-        EXPECT_EQ(world.turns + world.waits.size(), 0u) << seconds;
-    }
     FakeWorld woken;
     woken.step = 0.25; // an event wakes it after a quarter of a second
     woken.Run(0.5);
@@ -182,8 +168,8 @@ TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
     HWND window = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Watch));
     PostMessageW(window, WM_APP, 0, 0);
-    Pause(0);
-    Pause(-2.5);
+    for (double none : {0.0, -2.5, std::nan("")})
+        Pause(none);
     EXPECT_TRUE(handled.empty()) << "a pause of no time handled events";
     SetTimer(window, 1, 150, nullptr);
     const double cpu = CpuSeconds();
