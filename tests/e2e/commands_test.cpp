@@ -14,10 +14,10 @@ RECT Rect(HWND window) {
     return rect;
 }
 
-// Whether the minutes counter on screen shows `text`: the strip's picture with the text drawn
-// over it as the counter draws it (Tahoma of 9 pixels, white), compared pixel by pixel where
-// the window's outline lets it show.
-bool CounterShows(HWND window, const std::wstring& text) {
+// Whether the strip on screen, right of its glyphs, is its picture with the minutes counter
+// showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
+// window's outline lets it show.
+bool StripShows(HWND window, const std::wstring& text) {
     HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
     HGDIOBJ picture =
         SelectObject(expected, LoadImageA(nullptr, SNORVA_ROOT "\\app\\res\\strip.bmp",
@@ -30,11 +30,11 @@ bool CounterShows(HWND window, const std::wstring& text) {
     DrawTextW(expected, text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
     const RECT at = Rect(window);
     HRGN outline = CreateRectRgn(0, 0, 0, 0);
-    const bool shaped = GetWindowRgn(window, outline) != ERROR;
-    bool same = true;
-    for (int y = 6; y < 21; ++y)
-        for (int x = 80; x < 105; ++x)
-            same &= (shaped && !PtInRegion(outline, x, y)) ||
+    bool same = GetWindowRgn(window, outline) != ERROR && at.right - at.left == 112 &&
+                at.bottom - at.top == 21;
+    for (int y = 0; y < 21; ++y)
+        for (int x = 32; x < 112; ++x)
+            same &= !PtInRegion(outline, x, y) ||
                     GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
     DeleteObject(outline);
     DeleteObject(SelectObject(expected, font));
@@ -46,7 +46,7 @@ bool CounterShows(HWND window, const std::wstring& text) {
 
 TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTheTicksCountThroughOffAndOn) {
     Session s;
-    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"0"); }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"0"); }, 5000));
     ASSERT_TRUE(s.Choose(Item::Title));   // disabled: nothing
     ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
@@ -58,8 +58,30 @@ TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTheTicksCountThroughOffAnd
     ASSERT_TRUE(s.Tick({})); // while off the timer's message changes nothing
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(4)}));
-    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"4"); }, 5000));
-    EXPECT_FALSE(CounterShows(s.Window(), L"3"));
+    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"4"); }, 5000));
+    EXPECT_FALSE(StripShows(s.Window(), L"3"));
+}
+
+// Wine's DPI setting, read by each program as it starts; back to 96, the default, when dropped.
+struct DpiSetting {
+    explicit DpiSetting(DWORD dpi) { Set(dpi); }
+    ~DpiSetting() { Set(96); }
+    static void Set(DWORD dpi) {
+        HKEY key;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr);
+        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+        RegCloseKey(key);
+    }
+};
+
+TEST(Strip, LooksTheSameAtEveryDpi) {
+    for (DWORD dpi : {120, 144}) {
+        SCOPED_TRACE(dpi);
+        DpiSetting setting(dpi);
+        Session s;
+        EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"0"); }, 5000));
+    }
 }
 
 TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsTheMinute) {
@@ -77,7 +99,7 @@ TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsT
     ASSERT_TRUE(s.Expect({UserLine(1)}, 90000));
     EXPECT_GE(s.Lines().back().ms - on, 59000.0);
     EXPECT_LT(s.Lines().back().ms - on, 75000.0) << "a minute from a later idle on";
-    EXPECT_TRUE(driver::WaitUntil([&] { return CounterShows(s.Window(), L"1"); }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"1"); }, 5000));
 }
 
 TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunInside) {
