@@ -33,32 +33,17 @@ std::string Narrow(const std::wstring& text) {
 class Client {
   public:
     explicit Client(const std::string& options, bool ownProcess = false) : own_(ownProcess) {
-        const std::string all = "--hidden --transcript \"" + Narrow(transcript_) + "\" " + options;
-        if (!own_) {
-            started_ = sim::StartInProcess(all);
-            return;
-        }
-        process_ = driver::Start(driver::AolSimExe(), std::wstring(all.begin(), all.end()));
-        // It takes commands once its windows are complete.
-        DWORD_PTR result = 0;
-        started_ = driver::WaitUntil(
-            [&] {
-                return Owner() == process_.Id() &&
-                       SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) &&
-                       sim::Control("");
-            },
-            process_ ? 30000 : 0);
+        if (own_)
+            started_ = bool(process_ = driver::StartAol("--hidden " + options, transcript_));
+        else
+            started_ = sim::StartInProcess("--hidden --transcript \"" + Narrow(transcript_) +
+                                           "\" " + options);
     }
     ~Client() {
         if (!own_ && started_) sim::StopInProcess();
         if (own_ && process_.Running() && sim::Control("--close")) process_.Wait(10000);
     }
     bool Started() const { return started_; }
-    static DWORD Owner() {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(Frame(), &owner);
-        return owner;
-    }
     // The lines its rooms took, each as "<room>\t<bytes>\n".
     std::string Posted() const {
         std::string posted;

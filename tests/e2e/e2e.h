@@ -28,6 +28,14 @@ inline std::string DownloadLine(const std::string& fields) {
     return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
 }
 
+// Whether the window's outline holds the point (client coordinates); false when it has none.
+inline bool InRegion(HWND window, int x, int y) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool inside = GetWindowRgn(window, region) != ERROR && PtInRegion(region, x, y);
+    DeleteObject(region);
+    return inside;
+}
+
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 

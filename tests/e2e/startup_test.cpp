@@ -3,10 +3,12 @@
 #include "tests/e2e/e2e.h"
 
 #include <fstream>
+#include <map>
 #include <iterator>
 
 namespace {
 
+using e2e::InRegion;
 using e2e::Session;
 using Change = std::function<void(const std::wstring& folder)>;
 
@@ -16,17 +18,14 @@ Change Put(const std::string& from, const wchar_t* file) { // a file copied into
     };
 }
 
+Change Delete(const wchar_t* file) {
+    return [=](const std::wstring& folder) { DeleteFileW((folder + file).c_str()); };
+}
+
 Change Skin(const std::string& bytes) {
     return [=](const std::wstring& folder) {
         driver::WriteFileBytes(folder + L"\\gfx\\main.jpg", bytes);
     };
-}
-
-bool InRegion(HWND window, int x, int y) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    bool inside = GetWindowRgn(window, region) != ERROR && PtInRegion(region, x, y);
-    DeleteObject(region);
-    return inside;
 }
 
 // The window is the strip's size, and the screen shows the skin's key colour at its top right
@@ -82,18 +81,10 @@ TEST(StartUp, DialogThenGreetingThenTheShapedTopmostWindow) {
     }
 }
 
-TEST(StartUp, OnlyTheProgramFoldersRegionDllShapesTheWindow) {
-    {
-        // One that finds no region leaves the window a rectangle: the key colour shows.
-        Session s({.changeFolder = Put(REGION_NULL_DLL, L"\\REGION.DLL")});
-        EXPECT_FALSE(InRegion(s.Window(), 50, 10));
-        EXPECT_TRUE(ShowsKeyColour(s.Window(), 5000));
-    }
-    // That one in the working folder, where a load by name would look, is not taken.
-    driver::TempFolder working;
-    Put(REGION_NULL_DLL, L"\\REGION.DLL")(working.Path());
-    Session s({.startIn = working.Path()});
-    EXPECT_TRUE(InRegion(s.Window(), 50, 10) && !InRegion(s.Window(), 111, 0));
+TEST(StartUp, ARegionDllThatFindsNoRegionLeavesTheWindowARectangle) {
+    Session s({.changeFolder = Put(REGION_NULL_DLL, L"\\REGION.DLL")});
+    EXPECT_FALSE(InRegion(s.Window(), 50, 10));
+    EXPECT_TRUE(ShowsKeyColour(s.Window(), 5000));
 }
 
 TEST(StartUp, HugeDetailedSkinStartsUpAndShapesTheWindowFromItsCorner) {
@@ -110,47 +101,32 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
     Put(std::string(SNORVA_DIST) + "\\REGION.DLL", L"\\REGION.DLL")(working.Path());
     std::ifstream in(SNORVA_DIST "\\gfx\\main.jpg", std::ios::binary);
     const std::string skin(std::istreambuf_iterator<char>(in), {});
-    const Change noDll = [](const std::wstring& f) { DeleteFileW((f + L"\\REGION.DLL").c_str()); };
-    const std::string mismatch = "Run-time error '13':\n\nType mismatch\n\n";
-    const std::string notFound = "Run-time error '53':\n\nFile not found: ";
-    const std::string invalid = "Run-time error '481':\n\nInvalid picture";
+    const Change noDll = Delete(L"\\REGION.DLL"),
+                 noEntry = Put(REGION_NOENTRY_DLL, L"\\REGION.DLL");
+    const std::string jpegNoise = "\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A');
+    std::map<DWORD, std::string> opening{
+        {13, "Run-time error '13':\n\nType mismatch\n\n"},
+        {53, "Run-time error '53':\n\nFile not found: "},
+        {481, "Run-time error '481':\n\nInvalid picture"},
+        {453, "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL"}};
     const struct {
         const char* what;
         driver::SnorvaSetup setup;
         DWORD number;
-        std::string text, names; // how the box begins, and what else it names
-    } failures[] = {
-        {"no AOL client", {.withAol = false}, 13, mismatch, "AOL"},
-        {"AOL of no known version", {.aol = "--version unknown"}, 13, mismatch, "AOL"},
-        {"skin missing",
-         {.changeFolder =
-              [](const std::wstring& f) { DeleteFileW((f + L"\\gfx\\main.jpg").c_str()); }},
-         53,
-         notFound,
-         "main.jpg"},
-        {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481, invalid, ""},
-        {"skin empty", {.changeFolder = Skin("")}, 481, invalid, ""},
-        {"skin of noise after a JPEG header",
-         {.changeFolder = Skin("\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A'))},
-         481,
-         invalid,
-         ""},
-        {"skin cut after its headers",
-         {.changeFolder = Skin(skin.substr(0, 20))},
-         481,
-         invalid,
-         ""},
-        {"REGION.DLL missing", {.changeFolder = noDll}, 53, notFound, "REGION.DLL"},
-        {"REGION.DLL missing, one in the working folder",
-         {.changeFolder = noDll, .startIn = working.Path()},
-         53,
-         notFound,
-         "REGION.DLL"},
-        {"REGION.DLL without MakeRgn",
-         {.changeFolder = Put(REGION_NOENTRY_DLL, L"\\REGION.DLL")},
-         453,
-         "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL",
-         ""}};
+        std::string names = ""; // what else the box names
+    } failures[] = {{"no AOL client", {.withAol = false}, 13, "AOL"},
+                    {"AOL of no known version", {.aol = "--version unknown"}, 13, "AOL"},
+                    {"skin missing", {.changeFolder = Delete(L"\\gfx\\main.jpg")}, 53, "main.jpg"},
+                    {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481},
+                    {"skin empty", {.changeFolder = Skin("")}, 481},
+                    {"skin of noise after a JPEG header", {.changeFolder = Skin(jpegNoise)}, 481},
+                    {"skin cut after its headers", {.changeFolder = Skin(skin.substr(0, 20))}, 481},
+                    {"REGION.DLL missing", {.changeFolder = noDll}, 53, "REGION.DLL"},
+                    {"REGION.DLL missing, one in the working folder",
+                     {.changeFolder = noDll, .startIn = working.Path()},
+                     53,
+                     "REGION.DLL"},
+                    {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453}};
     for (const auto& f : failures) {
         SCOPED_TRACE(f.what);
         Session s(f.setup, false);
@@ -165,7 +141,7 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
                 return FindWindowA("#32770", "Snorva") != nullptr;
             },
             30000, 5);
-        auto box = s.ExpectBox(f.text);
+        auto box = s.ExpectBox(opening[f.number]);
         ASSERT_TRUE(box);
         EXPECT_NE(box->text.find(f.names), std::string::npos) << box->text;
         EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});

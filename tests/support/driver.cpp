@@ -31,11 +31,16 @@ void Process::Kill() {
 }
 
 Process Start(const std::wstring& program, const std::wstring& arguments,
-              const std::wstring& folder) {
+              const std::wstring& folder, std::optional<POINT> at) {
     std::wstring line = L"\"" + program + L"\" " + arguments;
     std::wstring directory = folder.empty() ? program.substr(0, program.rfind(L'\\')) : folder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (at) {
+        startup.dwFlags = STARTF_USEPOSITION;
+        startup.dwX = at->x;
+        startup.dwY = at->y;
+    }
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.c_str(), &startup, &info))
@@ -187,6 +192,17 @@ std::wstring AolSimExe() {
     return Widen(SNORVA_BIN) + L"\\sim\\aolsim.exe";
 }
 
+Process StartAol(const std::string& options, const std::wstring& transcript,
+                 const std::wstring& folder) {
+    Process aol =
+        Start(AolSimExe(), Widen(options) + L" --transcript \"" + transcript + L"\"", folder);
+    // It takes commands once its windows are complete.
+    if (!WaitUntil([&] { return FindProcessWindow(aol.Id(), "AOL Frame25") && sim::Control(""); },
+                   aol ? 30000 : 0))
+        aol.Kill();
+    return aol;
+}
+
 SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
     : folder_(temp_.Path() + L"\\" + setup.folderName),
       transcript_(temp_.Path() + L"\\transcript.txt") {
@@ -195,18 +211,12 @@ SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
         return;
     }
     if (setup.changeFolder) setup.changeFolder(folder_);
-    if (setup.withAol) {
-        aol_ = Start(AolSimExe(), Widen(setup.aol) + L" --transcript \"" + transcript_ + L"\"",
-                     temp_.Path());
-        // The client takes commands once its windows are complete.
-        if (!WaitUntil(
-                [&] { return FindProcessWindow(aol_.Id(), "AOL Frame25") && sim::Control(""); },
-                aol_ ? 30000 : 0)) {
-            error_ = "the simulated client did not start";
-            return;
-        }
+    if (setup.withAol && !(aol_ = StartAol(setup.aol, transcript_, temp_.Path()))) {
+        error_ = "the simulated client did not start";
+        return;
     }
-    if (!(program_ = Start(folder_ + L"\\snorva.exe", L"", setup.startIn))) error_ = "no Snorva";
+    if (!(program_ = Start(folder_ + L"\\snorva.exe", L"", setup.startIn, setup.at)))
+        error_ = "no Snorva";
 }
 
 } // namespace driver

@@ -33,9 +33,10 @@ class Process {
     DWORD id_ = 0;
 };
 
-// Starts `program` with `arguments` in `folder` (empty: the program's own).
+// Starts `program` with `arguments` in `folder` (empty: the program's own); `at`, if given, is
+// where its starter asks its first window to open.
 Process Start(const std::wstring& program, const std::wstring& arguments,
-              const std::wstring& folder = {});
+              const std::wstring& folder = {}, std::optional<POINT> at = {});
 // Polls `done` every `stepMs` until it holds or `timeoutMs` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 10);
 
@@ -109,12 +110,18 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::wstring DistFolder(); // the program folder this build made
 std::wstring AolSimExe();
 
+// The simulated AOL client started with `options` and its transcript at `transcript`, once it
+// takes commands; an empty Process when it did not within 30 s.
+Process StartAol(const std::string& options, const std::wstring& transcript,
+                 const std::wstring& folder = {});
+
 struct SnorvaSetup {
     bool withAol = true;
     std::string aol = "--version 8.0";   // the simulated client's options; a transcript is added
     std::wstring folderName = L"snorva"; // the program folder's copy, named with any characters
     std::function<void(const std::wstring& folder)> changeFolder; // called before the start
-    std::wstring startIn; // Snorva's working folder; empty: the program folder
+    std::wstring startIn;    // Snorva's working folder; empty: the program folder
+    std::optional<POINT> at; // where Snorva's starter asks its window to open
 };
 
 // Snorva's window class, and where its pictures sit on it (client coordinates).
