@@ -2,9 +2,9 @@
 
 #include "sim/sim.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace driver {
@@ -116,44 +116,14 @@ void PostKey(HWND window, UINT virtualKey, bool alt) {
 
 std::vector<PostedLine> ReadTranscript(const std::wstring& path) {
     std::vector<PostedLine> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[65536];
-    for (DWORD read = 0; ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0;)
-        text.append(buffer, read);
-    CloseHandle(file);
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::string ms, room, bytes;
     // Whole lines only: the client may be writing the next one right now.
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        const size_t tab1 = text.find('\t', start), tab2 = text.find('\t', tab1 + 1);
-        if (tab2 < end)
-            lines.push_back({std::atof(text.substr(start, tab1 - start).c_str()),
-                             text.substr(tab1 + 1, tab2 - tab1 - 1),
-                             text.substr(tab2 + 1, end - tab2 - 1)});
-    }
+    while (std::getline(in, ms, '\t') && std::getline(in, room, '\t') && std::getline(in, bytes) &&
+           !in.eof())
+        lines.push_back({std::atof(ms.c_str()), room, bytes});
     return lines;
 }
-
-namespace {
-
-// The shell's file operations take lists of paths, each ended by a NUL and the list by another.
-bool ShellFiles(UINT operation, const std::wstring& from, const std::wstring& to = {}) {
-    const std::wstring source = from + L'\0', target = to + L'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = operation;
-    op.pFrom = source.c_str();
-    op.pTo = target.c_str();
-    op.fFlags = FOF_NO_UI;
-    return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
-}
-
-std::wstring Widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-} // namespace
 
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];
@@ -166,23 +136,28 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    ShellFiles(FO_DELETE, path_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 bool CopyFolder(const std::wstring& from, const std::wstring& to) {
-    return ShellFiles(FO_COPY, from, to);
+    std::error_code error;
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
+    return !error;
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok =
-        file != INVALID_HANDLE_VALUE &&
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    return ok;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    return bool(out << bytes);
 }
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+} // namespace
 
 std::wstring DistFolder() {
     return Widen(SNORVA_DIST);
