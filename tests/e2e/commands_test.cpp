@@ -144,16 +144,6 @@ TEST(WindowCommands, AboutShowsItsBoxMinimizeKeepsTheTicksUnloadSaysGoodbyeAndEn
     EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
 }
 
-TEST(WindowCommands, TheCloseGlyphEndsAtOnceOnAClickButNotOnAPressReleasedElsewhere) {
-    Session s;
-    driver::PostButton(s.Window(), WM_LBUTTONDOWN, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    driver::PostButton(s.Window(), WM_LBUTTONUP, 85, 10); // over the counter
-    ASSERT_TRUE(s.Expect({}));
-    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    EXPECT_TRUE(s.ExpectEnd(0));
-    EXPECT_TRUE(s.Said().empty());
-}
-
 // The window's thread is in the window system's move loop.
 bool Moving(HWND window) {
     GUITHREADINFO info{sizeof info};
@@ -161,7 +151,7 @@ bool Moving(HWND window) {
     return info.flags & GUI_INMOVESIZE;
 }
 
-TEST(Drag, AClickOnTheStripLetsThePointerCarryTheWindowAPressAloneDoesNot) {
+TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds) {
     Session s;
     HWND window = s.Window();
     const RECT start = Rect(window);
@@ -194,6 +184,13 @@ TEST(Drag, AClickOnTheStripLetsThePointerCarryTheWindowAPressAloneDoesNot) {
     driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
     ASSERT_TRUE(driver::WaitUntil([&] { return !Moving(window); }, 5000));
     EXPECT_TRUE(at(100, 75) && s.Expect({}));
+    // The close glyph likewise: a press released elsewhere does nothing, a click ends Snorva.
+    driver::PostButton(window, WM_LBUTTONDOWN, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    driver::PostButton(window, WM_LBUTTONUP, 85, 10);
+    ASSERT_TRUE(s.Expect({}));
+    driver::PostClick(window, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    EXPECT_TRUE(s.ExpectEnd(0));
+    EXPECT_TRUE(s.Said().empty());
 }
 
 } // namespace

@@ -77,23 +77,18 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
     }
 }
 
-TEST(Placement, TheStripOpensWhereItsStarterAsksNotAtTheScreensCorner) {
-    // Under Wine without a window manager the window system's own default place is the
-    // corner too; a starter's position tells the two apart.
-    Session s({.at = POINT{300, 200}});
-    RECT rect{};
-    GetWindowRect(s.Window(), &rect);
-    EXPECT_EQ(rect.left, 300);
-    EXPECT_EQ(rect.top, 200);
-}
-
-TEST(ProgramFolder, AnyNameWorks) {
-    // Letters no ANSI code page of the West holds; and what a URL would read as its own.
+TEST(Start, FromAnyProgramFolderTheStripIsShapedAndOpensWhereItsStarterAsks) {
+    // Letters no ANSI code page of the West holds, and what a URL would read as its own. Under
+    // Wine without a window manager the system's own default place is the screen's corner too:
+    // a starter's position tells the two apart.
     for (const wchar_t* name : {L"\u0421\u043D\u043E\u0440\u0432\u0430", L"snorva #1 %41 x"}) {
         SCOPED_TRACE(std::string(name, name + wcslen(name)));
-        Session s({.folderName = name});
+        Session s({.folderName = name, .at = POINT{300, 200}});
         EXPECT_TRUE(e2e::InRegion(s.Window(), 50, 10)) << "REGION.DLL found no skin";
         EXPECT_FALSE(e2e::InRegion(s.Window(), 111, 0));
+        RECT rect{};
+        GetWindowRect(s.Window(), &rect);
+        EXPECT_TRUE(rect.left == 300 && rect.top == 200) << rect.left << ", " << rect.top;
     }
 }
 

@@ -101,8 +101,8 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
     Put(std::string(SNORVA_DIST) + "\\REGION.DLL", L"\\REGION.DLL")(working.Path());
     std::ifstream in(SNORVA_DIST "\\gfx\\main.jpg", std::ios::binary);
     const std::string skin(std::istreambuf_iterator<char>(in), {});
-    const Change noDll = Delete(L"\\REGION.DLL"),
-                 noEntry = Put(REGION_NOENTRY_DLL, L"\\REGION.DLL");
+    const Change noDll = Delete(L"\\REGION.DLL");
+    const Change noEntry = Put(std::string(SNORVA_DIST) + "\\menuhook.dll", L"\\REGION.DLL");
     const std::string jpegNoise = "\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A');
     std::map<DWORD, std::string> opening{
         {13, "Run-time error '13':\n\nType mismatch\n\n"},
