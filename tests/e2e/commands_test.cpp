@@ -44,7 +44,7 @@ bool StripShows(HWND window, const std::wstring& text) {
     return same;
 }
 
-TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTheTicksCountThroughOffAndOn) {
+TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     Session s;
     EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"0"); }, 5000));
     ASSERT_TRUE(s.Choose(Item::Title));   // disabled: nothing
@@ -60,6 +60,20 @@ TEST(IdleCommands, EachPostsItsLineWhateverTheStateAndTheTicksCountThroughOffAnd
     ASSERT_TRUE(s.Tick({UserLine(4)}));
     EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"4"); }, 5000));
     EXPECT_FALSE(StripShows(s.Window(), L"3"));
+    ASSERT_TRUE(s.Choose(Item::About));
+    auto box = s.ExpectBox("i made this");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet");
+    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box->hasIcon);
+    driver::DismissMessageBox(box->window);
+    ASSERT_TRUE(s.Expect({})); // the box is gone, nothing posted, still running
+    ASSERT_TRUE(s.Choose(Item::Minimize));
+    ASSERT_TRUE(s.Tick({UserLine(5)})); // minimized, it idles on
+    ShowWindow(s.Window(), SW_RESTORE);
+    ASSERT_TRUE(s.Choose(Item::Unload));
+    auto lines = s.Lines();
+    EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
 }
 
 // Wine's DPI setting, read by each program as it starts; back to 96, the default, when dropped.
@@ -104,7 +118,9 @@ TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsT
 
 TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunInside) {
     Session s({.aol = "--version 8.0 --transfer"});
-    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
+    const std::string download =
+        e2e::kPrefix +
+        "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: snorva_demo.zip, 0%, 12 minutesl</font>";
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(1), download}));
     auto lines = s.Lines();
@@ -114,8 +130,7 @@ TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunI
     // chosen there ends the program before the download line.
     for (Item item : {Item::IdleOff, Item::Unload}) {
         SendNotifyMessageA(s.Window(), WM_TIMER, 1, 0);
-        HWND popup = s.OpenPopup();
-        ASSERT_TRUE(popup && s.Pick(popup, item));
+        ASSERT_TRUE(s.Pick(item));
         if (item == Item::Unload) break;
         ASSERT_TRUE(s.Expect({UserLine(2), e2e::kDisengaged, download}));
         ASSERT_TRUE(s.Tick({}));
@@ -125,30 +140,15 @@ TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunI
     EXPECT_TRUE(s.ExpectEnd(0));
 }
 
-TEST(WindowCommands, AboutShowsItsBoxMinimizeKeepsTheTicksUnloadSaysGoodbyeAndEnds) {
-    Session s;
-    ASSERT_TRUE(s.Choose(Item::About));
-    auto box = s.ExpectBox("i made this");
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet");
-    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(box->hasIcon);
-    driver::DismissMessageBox(box->window);
-    ASSERT_TRUE(s.Expect({})); // the box is gone, nothing posted, still running
-    ASSERT_TRUE(s.Choose(Item::IdleOn));
-    ASSERT_TRUE(s.Choose(Item::Minimize));
-    ASSERT_TRUE(s.Tick({UserLine(1)}));
-    ShowWindow(s.Window(), SW_RESTORE);
-    ASSERT_TRUE(s.Choose(Item::Unload));
-    auto lines = s.Lines();
-    EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
+GUITHREADINFO GuiThread(HWND window) {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
 }
 
 // The window's thread is in the window system's move loop.
 bool Moving(HWND window) {
-    GUITHREADINFO info{sizeof info};
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.flags & GUI_INMOVESIZE;
+    return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
 TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds) {
@@ -162,13 +162,8 @@ TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds
     // Pressed (the window takes the capture), moved, released over the counter: no move.
     SetCursorPos(grip.x, grip.y);
     driver::PostButton(window, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
-    GUITHREADINFO info{sizeof info};
     ASSERT_TRUE(driver::WaitUntil(
-        [&] {
-            GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-            return info.hwndCapture == window || Moving(window);
-        },
-        5000));
+        [&] { return GuiThread(window).hwndCapture == window || Moving(window); }, 5000));
     SetCursorPos(grip.x + 60, grip.y + 50);
     driver::PostButton(window, WM_LBUTTONUP, 85, 10);
     ASSERT_TRUE(s.Expect({}));

@@ -68,7 +68,9 @@ HWND Session::OpenPopup() {
     return popup;
 }
 
-bool Session::Pick(HWND popup, Item item) {
+bool Session::Pick(Item item) {
+    HWND popup = OpenPopup();
+    if (!popup) return false;
     // From the first item, whatever the pointer selected when the popup opened under it.
     driver::PostKey(popup, VK_HOME);
     for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
@@ -90,8 +92,7 @@ bool Session::Pick(HWND popup, Item item) {
 }
 
 bool Session::Choose(Item item) {
-    HWND popup = OpenPopup();
-    if (!popup || !Pick(popup, item)) return false;
+    if (!Pick(item)) return false;
     switch (item) {
     case Item::IdleOn:
         return Expect({kEngaged});

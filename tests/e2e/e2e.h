@@ -23,11 +23,6 @@ inline std::string UserLine(int minute) {
     return kPrefix + "<b>Snorva</b> : <b>U</b>ser: <b>Z</b>ibbet [" + std::to_string(minute) +
            "]</font>";
 }
-// The download line of fields such as "a.zip, 45%, 3 minutes".
-inline std::string DownloadLine(const std::string& fields) {
-    return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
-}
-
 // Whether the window's outline holds the point (client coordinates); false when it has none.
 inline bool InRegion(HWND window, int x, int y) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -50,9 +45,9 @@ class Session : public driver::SnorvaRun {
     std::vector<std::string> Said() const; // the room's lines after the greeting
     // Opens the popup with a click on the menu glyph; 0 after a failure when it did not open.
     HWND OpenPopup();
-    // Picks `item` in the open popup with the keyboard, and sees the popup gone.
-    bool Pick(HWND popup, Item item);
-    // Opens the popup, picks `item` and sees what it does: idle on and off their line, minimize
+    // Opens the popup, picks `item` with the keyboard, and sees the popup gone.
+    bool Pick(Item item);
+    // Picks `item` and sees what it does: idle on and off their line, minimize
     // the iconic window, about its box, unload its two lines and status 0, the rest nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.

@@ -5,29 +5,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <utility>
 
 namespace driver {
 
-Process& Process::operator=(Process&& other) noexcept {
-    Kill();
-    handle_ = std::exchange(other.handle_, nullptr);
-    id_ = std::exchange(other.id_, 0);
-    return *this;
-}
-
 std::optional<DWORD> Process::Wait(DWORD timeoutMs) const {
     DWORD status = 0;
-    if (!handle_ || WaitForSingleObject(handle_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
-    GetExitCodeProcess(handle_, &status);
+    if (!handle_ || WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0)
+        return std::nullopt;
+    GetExitCodeProcess(handle_.get(), &status);
     return status;
 }
 
-void Process::Kill() {
-    if (!handle_) return;
-    if (Running()) TerminateProcess(handle_, 0xDEAD);
-    WaitForSingleObject(handle_, 5000);
-    CloseHandle(std::exchange(handle_, nullptr));
+void Process::Killer::operator()(HANDLE process) const {
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 0xDEAD);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
 }
 
 Process Start(const std::wstring& program, const std::wstring& arguments,
@@ -108,10 +100,10 @@ std::optional<MessageBoxInfo> WaitForMessageBox(const char* title, DWORD timeout
     return info;
 }
 
-void PostKey(HWND window, UINT virtualKey, bool alt) {
-    const LPARAM bits = 1 | MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16 | (alt ? 1 << 29 : 0);
-    PostMessageA(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, bits);
-    PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, bits | 0xC0000000u);
+void PostKey(HWND window, UINT virtualKey) {
+    const LPARAM bits = 1 | MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16;
+    PostMessageA(window, WM_KEYDOWN, virtualKey, bits);
+    PostMessageA(window, WM_KEYUP, virtualKey, bits | 0xC0000000u);
 }
 
 std::vector<PostedLine> ReadTranscript(const std::wstring& path) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,18 +19,20 @@ class Process {
   public:
     Process() = default;
     Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
-    Process(Process&& other) noexcept { *this = std::move(other); }
-    Process& operator=(Process&& other) noexcept;
-    ~Process() { Kill(); }
     explicit operator bool() const { return handle_ != nullptr; }
     DWORD Id() const { return id_; }
-    bool Running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+    bool Running() const {
+        return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
+    }
     // The exit status once the process has ended within `timeoutMs`.
     std::optional<DWORD> Wait(DWORD timeoutMs) const;
-    void Kill();
+    void Kill() { handle_.reset(); }
 
   private:
-    HANDLE handle_ = nullptr;
+    struct Killer {
+        void operator()(HANDLE process) const;
+    };
+    std::unique_ptr<void, Killer> handle_;
     DWORD id_ = 0;
 };
 
@@ -73,7 +76,7 @@ inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel un
 }
 
 // The left button pressed (or released, or both) at client coordinates; a key as the keyboard
-// sends it, with Alt held if asked.
+// sends it.
 inline void PostButton(HWND window, UINT message, int x, int y) {
     PostMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
 }
@@ -81,7 +84,7 @@ inline void PostClick(HWND window, int x, int y) {
     PostButton(window, WM_LBUTTONDOWN, x, y);
     PostButton(window, WM_LBUTTONUP, x, y);
 }
-void PostKey(HWND window, UINT virtualKey, bool alt = false);
+void PostKey(HWND window, UINT virtualKey);
 
 // One line the simulated client took into a room: <ms>\t<room>\t<bytes>\n in its transcript.
 struct PostedLine {
