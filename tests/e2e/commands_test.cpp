@@ -14,39 +14,9 @@ RECT Rect(HWND window) {
     return rect;
 }
 
-// Whether the strip on screen, right of its glyphs, is its picture with the minutes counter
-// showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
-// window's outline lets it show.
-bool StripShows(HWND window, const std::wstring& text) {
-    HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
-    HGDIOBJ picture =
-        SelectObject(expected, LoadImageA(nullptr, SNORVA_ROOT "\\app\\res\\strip.bmp",
-                                          IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    HGDIOBJ font = SelectObject(expected, CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                                      DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-    SetBkMode(expected, TRANSPARENT);
-    SetTextColor(expected, RGB(255, 255, 255));
-    RECT label{80, 6, 105, 23};
-    DrawTextW(expected, text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
-    const RECT at = Rect(window);
-    HRGN outline = CreateRectRgn(0, 0, 0, 0);
-    bool same = GetWindowRgn(window, outline) != ERROR && at.right - at.left == 112 &&
-                at.bottom - at.top == 21;
-    for (int y = 0; y < 21; ++y)
-        for (int x = 32; x < 112; ++x)
-            same &= !PtInRegion(outline, x, y) ||
-                    GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
-    DeleteObject(outline);
-    DeleteObject(SelectObject(expected, font));
-    DeleteObject(SelectObject(expected, picture));
-    DeleteDC(expected);
-    ReleaseDC(nullptr, screen);
-    return same;
-}
-
 TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     Session s;
-    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"0"); }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
     ASSERT_TRUE(s.Choose(Item::Title));   // disabled: nothing
     ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
@@ -58,8 +28,8 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     ASSERT_TRUE(s.Tick({})); // while off the timer's message changes nothing
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(4)}));
-    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"4"); }, 5000));
-    EXPECT_FALSE(StripShows(s.Window(), L"3"));
+    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"4"); }, 5000));
+    EXPECT_FALSE(e2e::StripShows(s.Window(), L"3"));
     ASSERT_TRUE(s.Choose(Item::About));
     auto box = s.ExpectBox("i made this");
     ASSERT_TRUE(box);
@@ -74,28 +44,6 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     ASSERT_TRUE(s.Choose(Item::Unload));
     auto lines = s.Lines();
     EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
-}
-
-// Wine's DPI setting, read by each program as it starts; back to 96, the default, when dropped.
-struct DpiSetting {
-    explicit DpiSetting(DWORD dpi) { Set(dpi); }
-    ~DpiSetting() { Set(96); }
-    static void Set(DWORD dpi) {
-        HKEY key;
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &key, nullptr);
-        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
-        RegCloseKey(key);
-    }
-};
-
-TEST(Strip, LooksTheSameAtEveryDpi) {
-    for (DWORD dpi : {120, 144}) {
-        SCOPED_TRACE(dpi);
-        DpiSetting setting(dpi);
-        Session s;
-        EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"0"); }, 5000));
-    }
 }
 
 TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsTheMinute) {
@@ -113,7 +61,7 @@ TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsT
     ASSERT_TRUE(s.Expect({UserLine(1)}, 90000));
     EXPECT_GE(s.Lines().back().ms - on, 59000.0);
     EXPECT_LT(s.Lines().back().ms - on, 75000.0) << "a minute from a later idle on";
-    EXPECT_TRUE(driver::WaitUntil([&] { return StripShows(s.Window(), L"1"); }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"1"); }, 5000));
 }
 
 TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunInside) {

@@ -133,4 +133,32 @@ bool Session::ExpectEnd(DWORD status) {
     return false;
 }
 
+bool StripShows(HWND window, const std::wstring& text) {
+    HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
+    HGDIOBJ picture =
+        SelectObject(expected, LoadImageA(nullptr, SNORVA_ROOT "\\app\\res\\strip.bmp",
+                                          IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    HGDIOBJ font = SelectObject(expected, CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                                      DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    SetBkMode(expected, TRANSPARENT);
+    SetTextColor(expected, RGB(255, 255, 255));
+    RECT label{80, 6, 105, 23};
+    DrawTextW(expected, text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
+    RECT at;
+    GetWindowRect(window, &at);
+    HRGN outline = CreateRectRgn(0, 0, 0, 0);
+    bool same = GetWindowRgn(window, outline) != ERROR && at.right - at.left == 112 &&
+                at.bottom - at.top == 21;
+    for (int y = 0; y < 21; ++y)
+        for (int x = 32; x < 112; ++x)
+            same &= !PtInRegion(outline, x, y) ||
+                    GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
+    DeleteObject(outline);
+    DeleteObject(SelectObject(expected, font));
+    DeleteObject(SelectObject(expected, picture));
+    DeleteDC(expected);
+    ReleaseDC(nullptr, screen);
+    return same;
+}
+
 } // namespace e2e

@@ -31,6 +31,11 @@ inline bool InRegion(HWND window, int x, int y) {
     return inside;
 }
 
+// Whether the strip on screen, right of its glyphs, is its picture with the minutes counter
+// showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
+// window's outline lets it show.
+bool StripShows(HWND window, const std::wstring& text);
+
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
