@@ -1,6 +1,7 @@
 #include "tests/e2e/e2e.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace e2e {
 namespace {
@@ -134,10 +135,18 @@ bool Session::ExpectEnd(DWORD status) {
 }
 
 bool StripShows(HWND window, const std::wstring& text) {
+    const auto picture = [](const char* name) {
+        const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
+        return LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    };
     HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
-    HGDIOBJ picture =
-        SelectObject(expected, LoadImageA(nullptr, SNORVA_ROOT "\\app\\res\\strip.bmp",
-                                          IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    HDC glyph = CreateCompatibleDC(screen);
+    HGDIOBJ strip = SelectObject(expected, picture("strip.bmp"));
+    for (const auto& [name, x, y] : {std::tuple{"close.bmp", 15, 2}, {"menu.bmp", 24, 13}}) {
+        HGDIOBJ before = SelectObject(glyph, picture(name));
+        BitBlt(expected, x, y, 7, 7, glyph, 0, 0, SRCCOPY);
+        DeleteObject(SelectObject(glyph, before));
+    }
     HGDIOBJ font = SelectObject(expected, CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0,
                                                       DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     SetBkMode(expected, TRANSPARENT);
@@ -150,13 +159,14 @@ bool StripShows(HWND window, const std::wstring& text) {
     bool same = GetWindowRgn(window, outline) != ERROR && at.right - at.left == 112 &&
                 at.bottom - at.top == 21;
     for (int y = 0; y < 21; ++y)
-        for (int x = 32; x < 112; ++x)
+        for (int x = 0; x < 112; ++x)
             same &= !PtInRegion(outline, x, y) ||
                     GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
     DeleteObject(outline);
     DeleteObject(SelectObject(expected, font));
-    DeleteObject(SelectObject(expected, picture));
+    DeleteObject(SelectObject(expected, strip));
     DeleteDC(expected);
+    DeleteDC(glyph);
     ReleaseDC(nullptr, screen);
     return same;
 }

@@ -31,7 +31,7 @@ inline bool InRegion(HWND window, int x, int y) {
     return inside;
 }
 
-// Whether the strip on screen, right of its glyphs, is its picture with the minutes counter
+// Whether the strip on screen is its picture with its two glyphs and the minutes counter
 // showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
 // window's outline lets it show.
 bool StripShows(HWND window, const std::wstring& text);
