@@ -3,8 +3,8 @@
 #include "tests/e2e/e2e.h"
 
 #include <fstream>
-#include <map>
 #include <iterator>
+#include <map>
 
 namespace {
 

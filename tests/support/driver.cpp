@@ -140,7 +140,9 @@ bool CopyFolder(const std::wstring& from, const std::wstring& to) {
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
-    return bool(out << bytes);
+    out << bytes;
+    out.close(); // written out, or failed, before anyone reads it
+    return !out.fail();
 }
 
 namespace {
