@@ -237,7 +237,7 @@ TEST(AolVersion, EveryItemIsScannedPastSixteenBitPositionsAlsoAcrossProcesses) {
     EXPECT_EQ(Narrow(AolVersion()), "5.0");
 }
 
-TEST(MenuHelper, IsAskedOnlyForAnotherProcesssMenuThatDoesNotReadDirectly) {
+TEST(MenuHelper, IsAskedOnlyForAMenuOfAnotherProcessThatCannotBeReadDirectly) {
     const std::string options = "--menu-bar File --menu-item Open --menu-plain Plain";
     {
         Client client(options);
