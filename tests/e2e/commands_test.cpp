@@ -107,13 +107,14 @@ TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds
     auto at = [&](int dx, int dy) {
         return Rect(window).left == start.left + dx && Rect(window).top == start.top + dy;
     };
-    // Pressed (the window takes the capture), moved, released over the counter: no move.
+    // Pressed (the window takes the capture), moved, released over the close glyph: no move, and
+    // no close either.
     SetCursorPos(grip.x, grip.y);
     driver::PostButton(window, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
     ASSERT_TRUE(driver::WaitUntil(
         [&] { return GuiThread(window).hwndCapture == window || Moving(window); }, 5000));
     SetCursorPos(grip.x + 60, grip.y + 50);
-    driver::PostButton(window, WM_LBUTTONUP, 85, 10);
+    driver::PostButton(window, WM_LBUTTONUP, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     ASSERT_TRUE(s.Expect({}));
     EXPECT_TRUE(at(0, 0) && !Moving(window));
     // A completed click hands the window to the move loop: it follows the pointer until the
@@ -127,10 +128,11 @@ TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds
     driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
     ASSERT_TRUE(driver::WaitUntil([&] { return !Moving(window); }, 5000));
     EXPECT_TRUE(at(100, 75) && s.Expect({}));
-    // The close glyph likewise: a press released elsewhere does nothing, a click ends Snorva.
+    // The close glyph likewise: a press released over the strip does nothing, a click ends Snorva.
     driver::PostButton(window, WM_LBUTTONDOWN, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    driver::PostButton(window, WM_LBUTTONUP, 85, 10);
+    driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
     ASSERT_TRUE(s.Expect({}));
+    EXPECT_FALSE(Moving(window));
     driver::PostClick(window, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     EXPECT_TRUE(s.ExpectEnd(0));
     EXPECT_TRUE(s.Said().empty());

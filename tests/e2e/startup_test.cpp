@@ -81,7 +81,6 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
     Put(std::string(SNORVA_DIST) + "\\REGION.DLL", L"\\REGION.DLL")(working.Path());
     std::ifstream in(SNORVA_DIST "\\gfx\\main.jpg", std::ios::binary);
     const std::string skin(std::istreambuf_iterator<char>(in), {});
-    const Change noDll = Delete(L"\\REGION.DLL");
     const Change noEntry = Put(std::string(SNORVA_DIST) + "\\menuhook.dll", L"\\REGION.DLL");
     const std::string jpegNoise = "\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A');
     std::map<DWORD, std::string> opening{
@@ -101,9 +100,8 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
                     {"skin empty", {.changeFolder = Skin("")}, 481},
                     {"skin of noise after a JPEG header", {.changeFolder = Skin(jpegNoise)}, 481},
                     {"skin cut after its headers", {.changeFolder = Skin(skin.substr(0, 20))}, 481},
-                    {"REGION.DLL missing", {.changeFolder = noDll}, 53, "REGION.DLL"},
                     {"REGION.DLL missing, one in the working folder",
-                     {.changeFolder = noDll, .startIn = working.Path()},
+                     {.changeFolder = Delete(L"\\REGION.DLL"), .startIn = working.Path()},
                      53,
                      "REGION.DLL"},
                     {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453}};
