@@ -78,10 +78,6 @@ void SendCharKey(HWND control, char key) {
 void DoEvents() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            throw QuitRequested{};
-        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -26,11 +26,8 @@ std::wstring GetControlText(HWND control);
 void SetControlText(HWND control, const std::wstring& text);
 void SendCharKey(HWND control, char key);
 
-// Handle all pending events of this thread's windows, then return. When the program has been
-// told to quit (its window closed from outside), the quit is posted again for the main loop and
-// QuitRequested is thrown: the handler that was running ends there, and nothing more of it runs.
+// Handle all pending events of this thread's windows, then return.
 void DoEvents();
-struct QuitRequested {};
 
 // The AOL main window's menu bar, as the version probe reads it: the bar's item count, each
 // bar item's submenu item count, and each submenu item's text fetched by its command

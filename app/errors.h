@@ -17,12 +17,10 @@ void EndWithRunTimeError(const RunTimeError& error, HWND owner);
 bool ProgramEnding();
 
 // Runs one event's handler of the window `owner`. Nothing thrown leaves it: an error ends the
-// program here, so no exception ever crosses the window system; a quit ends the handler, and
-// the main loop ends.
+// program here, so no exception ever crosses the window system.
 template <class Handler> void AtEventBoundary(HWND owner, Handler&& handler) noexcept {
     try {
         handler();
-    } catch (const QuitRequested&) {
     } catch (const RunTimeError& error) {
         EndWithRunTimeError(error, owner);
     } catch (const std::bad_alloc&) {

@@ -192,8 +192,11 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return true;
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return true;
+        // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
+        // whichever loop is running. A quit posted instead could be taken by an inner loop that
+        // never posts it again (the window system's move loop does so under Wine), leaving a
+        // process without a window.
+        ExitProcess(0);
     }
     return false;
 }
@@ -270,9 +273,6 @@ void Form1::SetCaption(int control, const std::wstring& caption) {
 
 void Form1::Image1_Click() {
     DragWindow(window_);
-    // The window system's move loop ends on a quit without posting it again: the window closed
-    // during the move would otherwise leave the main loop waiting for nothing.
-    if (!IsWindow(window_)) PostQuitMessage(0);
 }
 
 void Form1::Image2_Click() {

@@ -5,6 +5,7 @@
 namespace {
 
 using e2e::Item;
+using e2e::Moving;
 using e2e::Session;
 using e2e::UserLine;
 
@@ -92,11 +93,6 @@ GUITHREADINFO GuiThread(HWND window) {
     GUITHREADINFO info{sizeof info};
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     return info;
-}
-
-// The window's thread is in the window system's move loop.
-bool Moving(HWND window) {
-    return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
 TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds) {

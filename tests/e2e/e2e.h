@@ -31,6 +31,13 @@ inline bool InRegion(HWND window, int x, int y) {
     return inside;
 }
 
+// Whether the window's thread is in the window system's move loop.
+inline bool Moving(HWND window) {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.flags & GUI_INMOVESIZE;
+}
+
 // Whether the strip on screen is its picture with its two glyphs and the minutes counter
 // showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
 // window's outline lets it show.

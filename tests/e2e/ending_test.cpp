@@ -9,8 +9,10 @@ namespace {
 using e2e::Item;
 using e2e::Session;
 
+using e2e::Moving;
+
 // Snorva busy in each of its inner event loops when it is closed from outside.
-enum class Inside { TickPause, Popup, AboutBox, Drag };
+enum class Inside { TickPause, Popup, AboutBox, Drag, SystemMove };
 
 TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
     // The task bar's Close and Alt+F4 send SC_CLOSE; another program sends WM_CLOSE.
@@ -19,8 +21,10 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
         UINT message;
         WPARAM command;
     } closes[] = {{"WM_CLOSE", WM_CLOSE, 0}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
-    const char* names[] = {"in a tick's pause", "in the popup", "under the about box", "in a drag"};
-    for (Inside inside : {Inside::TickPause, Inside::Popup, Inside::AboutBox, Inside::Drag}) {
+    const char* names[] = {"in a tick's pause", "in the popup", "under the about box", "in a drag",
+                           "in the system menu's move"};
+    for (Inside inside :
+         {Inside::TickPause, Inside::Popup, Inside::AboutBox, Inside::Drag, Inside::SystemMove}) {
         for (const auto& close : closes) {
             // A modal box disables the strip, and Windows takes no system command for a
             // disabled window: there the box is answered first.
@@ -42,7 +46,11 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
                 break;
             case Inside::Drag:
                 driver::PostClick(strip, driver::kStrip.x, driver::kStrip.y);
-                Sleep(500);
+                ASSERT_TRUE(driver::WaitUntil([&] { return Moving(strip); }, 5000));
+                break;
+            case Inside::SystemMove: // Alt+Space, then M; the task bar's Move does the same
+                PostMessageA(strip, WM_SYSCOMMAND, SC_MOVE, 0);
+                ASSERT_TRUE(driver::WaitUntil([&] { return Moving(strip); }, 5000));
                 break;
             }
             const size_t said = s.Said().size();
