@@ -29,6 +29,21 @@ void SendCharKey(HWND control, char key);
 // Handle all pending events of this thread's windows, then return.
 void DoEvents();
 
+// While one lives, Snorva waits for the AOL client to answer: its window paints and can be
+// closed, and nothing else of it runs (its window procedure asks Active).
+class AolWait {
+  public:
+    AolWait() : outer_(waiting_) { waiting_ = true; }
+    AolWait(const AolWait&) = delete;
+    AolWait& operator=(const AolWait&) = delete;
+    ~AolWait() { waiting_ = outer_; }
+    static bool Active() { return waiting_; }
+
+  private:
+    static inline bool waiting_ = false;
+    bool outer_;
+};
+
 // The AOL main window's menu bar, as the version probe reads it: the bar's item count, each
 // bar item's submenu item count, and each submenu item's text fetched by its command
 // identifier into a 100-character buffer of spaces. Where the window system will not read

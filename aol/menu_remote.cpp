@@ -1,5 +1,6 @@
 #include "aol/menu_remote.h"
 
+#include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
 
 #include <cstdint>
@@ -11,11 +12,11 @@ namespace {
 
 using namespace menureply;
 
-// A busy client is asked again after each of these, as long as it is alive: Windows calls a
-// thread hung once it has taken no message for five seconds.
-constexpr UINT kBusySliceMs = 500;
-// However large a menu, no probe waits longer than this.
-constexpr UINT kLongestWaitMs = 10 * 60 * 1000;
+// While it waits for the client, Snorva looks this often whether the client's window is still
+// there; the client's answer, and input for Snorva's own window once it paints, wake it at once.
+constexpr DWORD kWindowCheckMs = 200;
+// How long a client may take before Snorva's window paints and can be closed while it waits.
+constexpr DWORD kPatienceMs = 400;
 // Room for the answers of an ordinary menu bar (some 600 submenu items) in one round trip;
 // larger menus tell the size they need, and the request is made once more with that size.
 constexpr std::uint32_t kFirstRequestSize = 64 * 1024;
@@ -99,7 +100,6 @@ enum class Outcome { Answered, TooSmall, NoAnswer };
 struct Reply {
     Outcome outcome = Outcome::NoAnswer;
     std::uint32_t needed = 0; // with TooSmall: the room the answers take
-    std::uint32_t items = 0;  // with TooSmall: submenu items in all
 };
 
 std::uint32_t WindowId(HWND window) {
@@ -113,7 +113,7 @@ Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
     Header reply;
     std::memcpy(&reply, view, sizeof reply);
     if (reply.magic != kMagic || reply.window != WindowId(window) || reply.size != size) return {};
-    if (reply.state == TooSmall) return {Outcome::TooSmall, reply.needed, reply.itemCount};
+    if (reply.state == TooSmall) return {Outcome::TooSmall, reply.needed};
     if (reply.state != Answered || reply.barCount < -1 ||
         AnswerSize(reply.barCount, reply.itemCount) > size)
         return {};
@@ -138,30 +138,41 @@ Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
     return {Outcome::Answered};
 }
 
-// Wakes the client's UI thread with the request. With no time limit of its own (timeoutMs 0),
-// it waits as the post that follows would, as long as the thread is busy but alive; it gives
-// up only on a thread that Windows calls hung, or a window that is gone. The hung test comes
-// after a slice of waiting, never at the send: an idle client woken to repaint counts as hung
-// for that instant (no message taken for five seconds), and answers a moment later.
-// SMTO_BLOCK: no message to this program's windows is handled inside a probe, as none is where
-// the menu reads directly.
-bool SendUntilAnswered(HWND window, std::uint32_t request, UINT timeoutMs) {
-    DWORD_PTR result = 0;
-    const DWORD start = GetTickCount();
-    for (;;) {
-        // Each send queues another wake-up; the helper answers a request once, and the rest
-        // find it answered.
-        if (SendMessageTimeoutA(window, WM_NULL, GetCurrentProcessId(), request, SMTO_BLOCK,
-                                timeoutMs ? timeoutMs : kBusySliceMs, &result))
-            return true;
-        if (timeoutMs || !IsWindow(window) || IsHungAppWindow(window) ||
-            GetTickCount() - start >= kLongestWaitMs)
-            return false;
+// The last request whose wake-up the client has handled, told by SendMessageCallback.
+std::uint32_t lastHandled = 0;
+
+void CALLBACK OnHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
+    lastHandled = static_cast<std::uint32_t>(request);
+}
+
+// Wakes the client's UI thread with the request, once, and waits until the thread has handled
+// it, however long that takes: a client busy for longer than Windows calls hung (five seconds
+// without taking a message) answers afterwards, as a post to it would wait for it. Only a
+// window that has gone gives up. Nothing of Snorva's own runs meanwhile. What other programs
+// send to its window is taken at once; its own queue (clicks, the timer, painting) is left for
+// its own loops while the client answers within kPatienceMs, as it does at once unless busy.
+// After that Snorva's window paints and can be closed, and the rest of its queue is dropped,
+// as under an error's box.
+bool SendAndWait(HWND window, std::uint32_t request) {
+    if (!SendMessageCallbackA(window, WM_NULL, GetCurrentProcessId(), request, OnHandled, request))
+        return false;
+    AolWait waiting;
+    for (const DWORD start = GetTickCount();;) {
+        const bool slow = GetTickCount() - start >= kPatienceMs;
+        MSG message; // the client's answer comes in with what is sent
+        if (slow)
+            DoEvents();
+        else
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+        if (lastHandled == request) return true;
+        if (!IsWindow(window)) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, kWindowCheckMs, slow ? QS_ALLINPUT : QS_SENDMESSAGE,
+                                    slow ? MWMO_INPUTAVAILABLE : 0);
     }
 }
 
 // One round trip: hook the client's UI thread, wake it with WM_NULL, unhook at once.
-Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, UINT timeoutMs,
+Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
           MenuAnswers& answers) {
     static std::uint32_t lastRequest = 0;
     std::uint32_t request = ++lastRequest;
@@ -175,24 +186,10 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size, U
     ask.state = Pending;
     std::memcpy(view, &ask, sizeof ask);
 
-    BOOL delivered;
-    {
-        UniqueHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
-        if (!hook) return {};
-        delivered = SendUntilAnswered(window, request, timeoutMs);
-    }
-    // A late answer is not waited for: the shared memory goes with this request.
-    if (!delivered) return {};
+    UniqueHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
+    if (!hook || !SendAndWait(window, request)) return {};
+    hook.reset();
     return TakeAnswers(view, window, size, answers);
-}
-
-// The window system finds each item by its identifier with a walk through its submenu, so
-// reading a menu takes time in the square of its size (40,000 items took about a second here).
-// A client that has just answered is not hung: it gets that time, ten times over, though it
-// takes no other message meanwhile (it is reading the menu for us).
-UINT ReadingTimeoutMs(std::uint32_t items) {
-    double ms = 2000 + static_cast<double>(items) * items / 150000.0;
-    return ms > kLongestWaitMs ? kLongestWaitMs : static_cast<UINT>(ms);
 }
 
 } // namespace
@@ -209,10 +206,9 @@ bool ReadMenuFromOwner(HWND window, MenuAnswers& answers) {
     if (!thread) return false;
     const Helper* helper = LoadHelper();
     if (!helper) return false;
-    Reply first = Ask(*helper, window, thread, kFirstRequestSize, 0, answers);
+    Reply first = Ask(*helper, window, thread, kFirstRequestSize, answers);
     if (first.outcome != Outcome::TooSmall) return first.outcome == Outcome::Answered;
     // Once more with the room the answers need; a menu that grew meanwhile is not chased.
     if (first.needed <= kFirstRequestSize || first.needed > kLargestRequest) return false;
-    return Ask(*helper, window, thread, first.needed, ReadingTimeoutMs(first.items), answers)
-               .outcome == Outcome::Answered;
+    return Ask(*helper, window, thread, first.needed, answers).outcome == Outcome::Answered;
 }

@@ -191,6 +191,10 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return true;
+    case WM_SYSCOMMAND:
+        // While Snorva waits for AOL only Close goes on: a move or the system menu would run a
+        // loop of the window system's own inside the wait.
+        return AolWait::Active() && (wParam & 0xFFF0) != SC_CLOSE;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
         // whichever loop is running. A quit posted instead could be taken by an inner loop that
@@ -248,18 +252,25 @@ void Form1::OnButtonUp(POINT point) {
     pressed_ = -1;
     if (GetCapture() == window_) ReleaseCapture();
     if (pressed >= 0 && HitTest(point) == pressed && kControls[pressed].click)
-        (this->*kControls[pressed].click)();
+        Run(kControls[pressed].click);
 }
 
 void Form1::OnCommand(int command) {
     const int index = command - kFirstCommand;
     if (index >= 0 && index < static_cast<int>(std::size(kMenu)) && kMenu[index].click)
-        (this->*kMenu[index].click)();
+        Run(kMenu[index].click);
 }
 
 void Form1::OnTimer(UINT_PTR id) {
     // Like the toolkit's timer: no tick while it is disabled, whatever message comes.
-    if (id == kTimer1 && timer1Enabled_) Timer1_Timer();
+    if (id == kTimer1 && timer1Enabled_) Run(&Form1::Timer1_Timer);
+}
+
+// While Snorva waits for AOL to answer, only the close glyph's click runs: every other click,
+// command or tick would post into a client that is not answering, inside the wait.
+void Form1::Run(void (Form1::*handler)()) {
+    if (AolWait::Active() && handler != &Form1::Image2_Click) return;
+    (this->*handler)();
 }
 
 void Form1::SetCaption(int control, const std::wstring& caption) {

@@ -56,6 +56,7 @@ class Form1 {
     void OnButtonUp(POINT point);
     void OnCommand(int command);
     void OnTimer(UINT_PTR id);
+    void Run(void (Form1::*handler)());
 
     void Image1_Click();
     void Image2_Click();

@@ -59,8 +59,8 @@ driver::Process StartAol(const std::wstring& options, bool waitForVersion = true
     if (!aol || !driver::WaitUntil(
                     [&] { return frame = driver::FindProcessWindow(pid, "AOL Frame25"); }, 20000))
         return {};
-    // Until its UI thread handles messages again (a large menu takes it a while to build), the
-    // client counts as hung and every probe of it fails at once.
+    // Its UI thread takes no message while it builds a large menu; a probe would wait for that,
+    // and the measures must not.
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) return {};
     if (waitForVersion && !driver::WaitUntil([] { return AolVersion() == L"8.0"; }, 20000))

@@ -685,6 +685,10 @@ void Client::OnEnter(ControlState& input) {
     auto view = views_.find(input.room);
     if (view != views_.end()) SetControlText(view->second, said);
     AppendTranscript(input.room, line);
+    if (int ms = std::exchange(options_.hangAfterLineMs, 0)) {
+        if (InSendMessage()) ReplyMessage(0); // the Enter's sender goes on, and finds us busy
+        Sleep(static_cast<DWORD>(ms));
+    }
 }
 
 void Client::AppendTranscript(const std::string& room, const std::string& line) {

@@ -133,6 +133,8 @@ void Parser::Option(std::string_view name) {
         o_.close = true;
     } else if (name == "--hang") {
         o_.hangMs = Number(name, 0, 600000);
+    } else if (name == "--hang-after-line") {
+        o_.hangAfterLineMs = Number(name, 0, 600000);
     } else if (name == "--version") {
         static const std::string_view known[] = {"2.5", "3.0", "4.0",     "5.0", "6.0",
                                                  "7.0", "8.0", "unknown", "none"};

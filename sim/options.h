@@ -28,6 +28,8 @@ inline constexpr char kUsage[] =
     "                            (\"\" for none; the default)\n"
     "  --close                   close the whole client (main window and all; aolsim exits)\n"
     "  --hang MS                 block the UI thread for MS milliseconds (a hung client)\n"
+    "  --hang-after-line MS      once the next line has gone into a room, block the UI thread\n"
+    "                            for MS milliseconds (the sender of its Enter is answered first)\n"
     "Menu bar\n"
     "  --version V               standard menu bar of AOL V: 2.5 (7 items), 3.0 (8 items),\n"
     "                            4.0 5.0 6.0 7.0 8.0 (6 items, Help names \"AOL V\"),\n"
@@ -131,9 +133,10 @@ struct Options {
     RoomOptions room;
     TransferOptions transfer;
     // One-shot requests, acted on once and not kept.
-    bool help = false;  // --help
-    bool close = false; // --close
-    int hangMs = 0;     // --hang
+    bool help = false;       // --help
+    bool close = false;      // --close
+    int hangMs = 0;          // --hang
+    int hangAfterLineMs = 0; // --hang-after-line: kept until the next line
 };
 
 struct Parsed {

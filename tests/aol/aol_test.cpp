@@ -361,37 +361,4 @@ TEST(MenuHelper, AnswersOnlyWellFormedRequestsForItsWindowWritesOnlyItsAnswersAn
     EXPECT_FALSE(LeftoverHookAnswers(++number));
 }
 
-DWORD WINAPI SendLate(void* window) { // a message to this thread's window, 300 ms later
-    Sleep(300);
-    SendMessageA(static_cast<HWND>(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("handled"));
-    return 0;
-}
-
-TEST(MenuHelper, AHungClientHasNoVersionAndNoMessageIsHandledWhileItIsAsked) {
-    Client client("--version 8.0", true);
-    ASSERT_TRUE(client.Started() && sim::Control("--hang 8000"));
-    DWORD_PTR result = 0; // until its thread is really blocked
-    driver::WaitUntil(
-        [&] { return !SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 50, &result); },
-        2000);
-    HWND late = CreateWindowA("Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    HANDLE sender = CreateThread(nullptr, 0, &SendLate, late, 0, nullptr);
-    EXPECT_EQ(Narrow(AolVersion()), "n/a");
-    EXPECT_THROW(ChatSend(L"hello"), RunTimeError);
-    EXPECT_EQ(driver::GetText(late), "") << "a message was handled inside the probe";
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // takes the waiting sent message
-    WaitForSingleObject(sender, 5000);
-    EXPECT_EQ(driver::GetText(late), "handled");
-
-    // Once the client answers again it is read again, and no hook of the abandoned probes acts
-    // on what it still had queued or on anything later.
-    driver::WaitUntil(
-        [&] { return SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, 500, &result); },
-        15000);
-    EXPECT_FALSE(LeftoverHookAnswers(kTestRequest + 200));
-    EXPECT_EQ(Narrow(AolVersion()), "8.0");
-    EXPECT_EQ(client.Posted(), "");
-}
-
 } // namespace

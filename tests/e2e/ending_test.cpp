@@ -1,6 +1,7 @@
 // What ends Snorva and where it runs: a close from outside ends it with nothing running after;
-// it opens where its starter asks, from any program folder, the same at any DPI; a busy AOL is
-// waited for, and a hung one ends it in a run-time error under which nothing runs.
+// it opens where its starter asks, from any program folder, the same at any DPI; an AOL that
+// takes no message is waited for as long as its window lasts, and one that goes ends
+// Snorva in a run-time error under which nothing runs.
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
@@ -94,27 +95,64 @@ TEST(Start, FromAnyProgramFolderAtAnyDpiTheStripLooksTheSameWhereItsStarterAsks)
     }
 }
 
-TEST(RunTimeError, ABusyAolIsWaitedForAHungOneEndsSnorvaWithOneBoxWhateverComesUnderIt) {
+// Handles, within 5 s, what is sent to Snorva's window now (SendMessage waits until it has).
+bool Handled(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+}
+
+// A window of AOL's that has taken no message for five seconds: hung, as Windows counts it.
+bool AolHung() {
+    return driver::WaitUntil([] { return IsHungAppWindow(FindWindowA("AOL Frame25", nullptr)); },
+                             15000);
+}
+
+TEST(SlowAol, EightSecondsWithoutAMessageAfterTheFirstGreetingLineAreWaitedFor) {
+    Session s({.aol = "--version 8.0 --hang-after-line 8000"}, false);
+    HWND dialog = s.WaitForHandleDialog();
+    ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "zibbet"));
+    ASSERT_TRUE(s.Expect({e2e::kByLine}));
+    EXPECT_TRUE(AolHung());
+    ASSERT_TRUE(s.Expect({e2e::kLoadsLine}, 30000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(s.Window()); }, 10000));
+    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    EXPECT_TRUE(s.ExpectEnd(0));
+}
+
+TEST(SlowAol, WhileSnorvaWaitsItsStripPaintsNothingElseRunsAndACloseEndsIt) {
     Session s;
-    ASSERT_TRUE(sim::Control("--hang 3000")); // busy, and alive
-    const DWORD start = GetTickCount();
+    ASSERT_TRUE(sim::Control("--hang 60000"));
+    ASSERT_TRUE(s.Pick(Item::IdleOn)); // its line waits for AOL
+    ASSERT_TRUE(AolHung());
+    HWND strip = s.Window();
+    ASSERT_TRUE(Handled(strip, WM_TIMER, 1)); // idling is on, yet no tick runs inside the wait
+    RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, 5000))
+        << "the strip was not painted";
+    EXPECT_TRUE(e2e::StripShows(strip, L"0"));
+    PostMessageA(strip, WM_CLOSE, 0, 0);
+    std::optional<DWORD> status = s.Program().Wait(1000);
+    ASSERT_TRUE(status) << "Snorva still runs a second after the close";
+    EXPECT_EQ(*status, 0u);
+    EXPECT_TRUE(s.Said().empty());
+}
+
+TEST(RunTimeError, AolClosedDuringAWaitEndsSnorvaWithOneBoxUnderWhichNothingRuns) {
+    Session s({.at = POINT{0, 700}}); // below the box
     ASSERT_TRUE(s.Choose(Item::IdleOn));
-    EXPECT_GE(GetTickCount() - start, 2500u) << "the line came before AOL could take it";
-    ASSERT_TRUE(sim::Control("--hang 15000"));
-    Sleep(6000); // five seconds without taking a message: hung, as Windows counts it
+    ASSERT_TRUE(sim::Control("--hang 4000 --close"));
     ASSERT_TRUE(s.Pick(Item::IdleOn));
-    const DWORD asked = GetTickCount();
     auto box = s.ExpectBox("Run-time error '13':\n\nType mismatch");
     ASSERT_TRUE(box);
-    EXPECT_LT(GetTickCount() - asked, 3000u) << "Snorva waited for a hung AOL";
-    // AOL answers again while the box is up, and under it the timer ticks and the close glyph is
-    // clicked: none of it may run.
-    ASSERT_TRUE(sim::Control("")); // waits until AOL answers again
+    // Under the box the timer ticks and the close glyph is clicked: none of it may run.
     HWND strip = s.Window();
     for (int i = 0; i < 3; ++i)
-        SendNotifyMessageA(strip, WM_TIMER, 1, 0);
-    driver::PostClick(strip, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    Sleep(1000);
+        EXPECT_TRUE(Handled(strip, WM_TIMER, 1));
+    const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+    EXPECT_TRUE(Handled(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) &&
+                Handled(strip, WM_LBUTTONUP, 0, glyph));
+    EXPECT_TRUE(s.Program().Running()) << "the close glyph ran under the box";
+    EXPECT_TRUE(e2e::StripShows(strip, L"0")) << "a tick ran under the box";
     EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
     EXPECT_FALSE(IsWindowEnabled(strip));
     EXPECT_TRUE(GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind the strip";
