@@ -25,6 +25,8 @@ std::wstring FromAnsi(const std::string& bytes) {
     return text;
 }
 
+LRESULT(WINAPI* SendToAol)(HWND, UINT, WPARAM, LPARAM) = SendMessageA;
+
 HWND FindWindowByClass(const char* className) {
     return FindWindowA(className, nullptr);
 }
@@ -58,21 +60,25 @@ std::wstring GetCaption(HWND window) {
 
 std::wstring GetControlText(HWND control) {
     if (!control) return {};
-    return ReadText(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0),
-                    [control](char* buffer, int size) {
-                        SendMessageA(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
-                    });
+    return ReadText(SendToAol(control, WM_GETTEXTLENGTH, 0, 0), [control](char* buffer, int size) {
+        SendToAol(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+    });
 }
 
 void SetControlText(HWND control, const std::wstring& text) {
     if (!control) return;
     std::string bytes = ToAnsi(text);
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str()));
+    SetLastError(0);
+    if (!SendToAol(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str())) &&
+        GetLastError() == ERROR_ACCESS_DENIED)
+        throw PermissionDenied(L"Start Snorva the way AOL is started (as administrator): AOL runs "
+                               L"with higher rights than Snorva, and Windows keeps Snorva's lines "
+                               L"out of it.");
 }
 
 void SendCharKey(HWND control, char key) {
     if (!control) return;
-    SendMessageA(control, WM_CHAR, static_cast<unsigned char>(key), 0);
+    SendToAol(control, WM_CHAR, static_cast<unsigned char>(key), 0);
 }
 
 void DoEvents() {

@@ -22,7 +22,14 @@ HWND FindChildByClass(HWND parent, HWND after, const char* className);
 std::wstring GetCaption(HWND window);
 std::wstring GetControlText(HWND control);
 
-// WM_SETTEXT with the text in the ANSI code page, and WM_CHAR. Results are not read.
+// Every message Snorva sends to AOL's windows goes through this, SendMessageA. A test build
+// stands in for Windows here with what Wine cannot show: a refusal of User Interface Privilege
+// Isolation, for an AOL that runs with higher rights than Snorva.
+extern LRESULT(WINAPI* SendToAol)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// WM_SETTEXT with the text in the ANSI code page, and WM_CHAR. Results are not read, but for
+// Windows' refusal of the text (an AOL with higher rights), which raises error 70: the line
+// could never reach the room.
 void SetControlText(HWND control, const std::wstring& text);
 void SendCharKey(HWND control, char key);
 

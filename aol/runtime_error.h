@@ -26,8 +26,11 @@ inline RunTimeError Overflow() {
 inline RunTimeError TypeMismatch(std::wstring hint = {}) {
     return {13, L"Type mismatch", std::move(hint)};
 }
-inline RunTimeError FileNotFound(const std::wstring& file) {
-    return {53, L"File not found: " + file};
+inline RunTimeError FileNotFound(const std::wstring& file, std::wstring hint = {}) {
+    return {53, L"File not found: " + file, std::move(hint)};
+}
+inline RunTimeError PermissionDenied(std::wstring hint) {
+    return {70, L"Permission denied", std::move(hint)};
 }
 inline RunTimeError EntryPointNotFound(const std::wstring& entry, const std::wstring& dll) {
     return {453, L"Can't find DLL entry point " + entry + L" in " + dll};

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,36 +97,60 @@ OwnedBitmap LoadPictureFile(const std::wstring& path) {
 
 namespace {
 
-// The path as REGION.DLL can open it through the ANSI code page: as it stands where the code
-// page holds every character, else its short form, whose names are plain ASCII where the file
-// system keeps short names. Never a best-fit look-alike, which could name another file.
-std::string AnsiPath(const std::wstring& path) {
-    auto convert = [](const std::wstring& wide, bool& lost) {
-        // A UTF-8 code page holds every character, and takes neither flags nor the question.
-        const bool utf8 = GetACP() == CP_UTF8;
-        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-        BOOL defaulted = FALSE;
-        BOOL* asked = utf8 ? nullptr : &defaulted;
-        int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, asked);
-        std::string bytes(size > 0 ? size : 1, '\0');
-        WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, bytes.data(), size, nullptr, asked);
-        bytes.resize(bytes.size() - 1); // the end mark
-        lost = defaulted != FALSE;
-        return bytes;
-    };
-    bool lost = false;
-    std::string ansi = convert(path, lost);
-    if (!lost) return ansi;
-    std::wstring shortPath(GetShortPathNameW(path.c_str(), nullptr, 0), L'\0');
-    DWORD length =
-        GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-    if (length == 0 || length >= shortPath.size()) return ansi; // no short form: as it stands
-    shortPath.resize(length);
-    std::string shortAnsi = convert(shortPath, lost);
-    return lost ? ansi : shortAnsi;
+// `wide` in the ANSI code page, when that holds every character of it. Never a best-fit
+// look-alike, which could name another file.
+std::optional<std::string> LosslessAnsi(const std::wstring& wide) {
+    // A UTF-8 code page holds every character, and takes neither flags nor the question.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lost = FALSE;
+    BOOL* asked = utf8 ? nullptr : &lost;
+    int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, asked);
+    if (size <= 0) return std::nullopt;
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, bytes.data(), size, nullptr, asked);
+    if (lost) return std::nullopt;
+    bytes.resize(size - 1); // the end mark
+    return bytes;
 }
 
+// The short form of a path: its names are plain ASCII where the drive keeps 8.3 names. Where it
+// keeps none (exFAT and ReFS never do, many NTFS data volumes do not) it is the path unchanged.
+std::wstring ShortPath(const std::wstring& path) {
+    std::wstring shortPath(ShortPathName(path.c_str(), nullptr, 0), L'\0');
+    DWORD length =
+        ShortPathName(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) return path;
+    shortPath.resize(length);
+    return shortPath;
+}
+
+// The current folder, changed for one call and put back after it.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const std::wstring& folder) {
+        DWORD size = GetCurrentDirectoryW(0, nullptr);
+        before_.resize(size);
+        if (size && GetCurrentDirectoryW(size, before_.data()) == size - 1) {
+            before_.resize(size - 1);
+            set_ = SetCurrentDirectoryW(folder.c_str()) != FALSE;
+        }
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~CurrentFolder() {
+        if (set_) SetCurrentDirectoryW(before_.c_str());
+    }
+    explicit operator bool() const { return set_; }
+
+  private:
+    std::wstring before_;
+    bool set_ = false;
+};
+
 } // namespace
+
+DWORD(WINAPI* ShortPathName)(LPCWSTR, LPWSTR, DWORD) = GetShortPathNameW;
 
 HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue) {
     const std::wstring dll = ProgramFolder() + L"\\REGION.DLL";
@@ -138,5 +163,17 @@ HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue) {
     if (!entry) throw EntryPointNotFound(L"MakeRgn", L"REGION.DLL");
     // The region belongs to the caller; the DLL stays loaded for the run, as it was loaded.
     auto make = reinterpret_cast<MakeRgnProc>(reinterpret_cast<void*>(entry));
-    return make(AnsiPath(picture).c_str(), red, green, blue);
+    // REGION.DLL takes an ANSI path: the path as it stands where the code page holds all of it,
+    // else its short form; on a drive without short names, the picture's name alone, from its
+    // own folder made the current one for the call.
+    if (auto ansi = LosslessAnsi(picture)) return make(ansi->c_str(), red, green, blue);
+    if (auto ansi = LosslessAnsi(ShortPath(picture))) return make(ansi->c_str(), red, green, blue);
+    const size_t slash = picture.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) {
+        auto name = LosslessAnsi(picture.substr(slash + 1));
+        CurrentFolder folder(picture.substr(0, slash));
+        if (name && folder) return make(name->c_str(), red, green, blue);
+    }
+    throw FileNotFound(picture, L"Copy Snorva's folder to a shorter path named in the letters of "
+                                L"your Windows language: REGION.DLL cannot be given this one.");
 }

@@ -11,6 +11,11 @@ std::wstring ProgramFolder();
 // it; anything else that cannot be read as a picture raises 481.
 OwnedBitmap LoadPictureFile(const std::wstring& path);
 
+// GetShortPathNameW, through which the skin's short path is asked for. A test build stands in
+// for Windows here with what Wine cannot show: a drive that keeps no short names.
+extern DWORD(WINAPI* ShortPathName)(LPCWSTR path, LPWSTR shortPath, DWORD size);
+
 // MakeRgn of the REGION.DLL beside the program, loaded by full path at this first call (never
-// from the search path). Missing DLL: error 53; no MakeRgn in it: 453. The region may be 0.
+// from the search path). Missing DLL: error 53; no MakeRgn in it: 453; a picture path that
+// REGION.DLL cannot be given in the ANSI code page: 53. The region may be 0.
 HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue);

@@ -31,6 +31,22 @@ inline bool InRegion(HWND window, int x, int y) {
     return inside;
 }
 
+// A change to the copied program folder before Snorva starts: a file copied into it, under
+// `name`, from the folder's top.
+using Change = std::function<void(const std::wstring& folder)>;
+inline Change Put(const std::string& from, const wchar_t* name) {
+    return [=](const std::wstring& folder) {
+        CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + name).c_str(), FALSE);
+    };
+}
+// Snorva as on a Windows that Wine cannot show (unseen_windows.cpp says how), given its
+// arguments.
+inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
+    setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
+    setup.arguments = arguments;
+    return setup;
+}
+
 // Whether the window's thread is in the window system's move loop.
 inline bool Moving(HWND window) {
     GUITHREADINFO info{sizeof info};

@@ -1,6 +1,6 @@
 // What ends Snorva and where it runs: a close from outside ends it with nothing running after;
-// it opens where its starter asks, from any program folder, the same at any DPI; an AOL that
-// takes no message is waited for as long as its window lasts, and one that goes ends
+// it opens where its starter asks, from any program folder on any drive, the same at any DPI; an
+// AOL that takes no message is waited for as long as its window lasts, and one that goes ends
 // Snorva in a run-time error under which nothing runs.
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
@@ -78,15 +78,21 @@ struct DpiSetting {
 };
 
 TEST(Start, FromAnyProgramFolderAtAnyDpiTheStripLooksTheSameWhereItsStarterAsks) {
-    // Letters no ANSI code page of the West holds, and what a URL would read as its own. Under
+    // Letters no ANSI code page of the West holds (on a drive without short names the folder
+    // then has no name such a code page can hold), and what a URL would read as its own. Under
     // Wine without a window manager the system's own default place is the screen's corner too:
     // a starter's position tells the two apart.
-    const std::pair<const wchar_t*, DWORD> runs[] = {{L"\u0421\u043D\u043E\u0440\u0432\u0430", 120},
-                                                     {L"snorva #1 %41 x", 144}};
-    for (const auto& [name, dpi] : runs) {
-        SCOPED_TRACE(dpi);
+    const wchar_t* cyrillic = L"\u0421\u043D\u043E\u0440\u0432\u0430";
+    const struct {
+        const wchar_t* name;
+        DWORD dpi;
+        const wchar_t* unseen = nullptr; // Windows as Wine does not show it
+    } runs[] = {{cyrillic, 120}, {cyrillic, 96, L"--no-short-names"}, {L"snorva #1 %41 x", 144}};
+    for (const auto& [name, dpi, unseen] : runs) {
+        SCOPED_TRACE(unseen ? unseen : std::to_wstring(dpi).c_str());
         DpiSetting setting(dpi);
-        Session s({.folderName = name, .at = POINT{300, 200}});
+        driver::SnorvaSetup setup{.folderName = name, .at = POINT{300, 200}};
+        Session s(unseen ? e2e::Unseen(unseen, setup) : setup);
         EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
         EXPECT_FALSE(e2e::InRegion(s.Window(), 111, 0)) << "REGION.DLL found no skin";
         RECT rect{};

@@ -8,15 +8,10 @@
 
 namespace {
 
+using e2e::Change;
 using e2e::InRegion;
+using e2e::Put;
 using e2e::Session;
-using Change = std::function<void(const std::wstring& folder)>;
-
-Change Put(const std::string& from, const wchar_t* file) { // a file copied into the folder
-    return [=](const std::wstring& folder) {
-        CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + file).c_str(), FALSE);
-    };
-}
 
 Change Delete(const wchar_t* file) {
     return [=](const std::wstring& folder) { DeleteFileW((folder + file).c_str()); };
@@ -85,6 +80,7 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
     const std::string jpegNoise = "\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A');
     std::map<DWORD, std::string> opening{
         {13, "Run-time error '13':\n\nType mismatch\n\n"},
+        {70, "Run-time error '70':\n\nPermission denied\n\nStart Snorva the way AOL is started"},
         {53, "Run-time error '53':\n\nFile not found: "},
         {481, "Run-time error '481':\n\nInvalid picture"},
         {453, "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL"}};
@@ -93,22 +89,24 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
         driver::SnorvaSetup setup;
         DWORD number;
         std::string names = ""; // what else the box names
-    } failures[] = {{"no AOL client", {.withAol = false}, 13, "AOL"},
-                    {"AOL of no known version", {.aol = "--version unknown"}, 13, "AOL"},
-                    {"skin missing", {.changeFolder = Delete(L"\\gfx\\main.jpg")}, 53, "main.jpg"},
-                    {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481},
-                    {"skin empty", {.changeFolder = Skin("")}, 481},
-                    {"skin of noise after a JPEG header", {.changeFolder = Skin(jpegNoise)}, 481},
-                    {"skin cut after its headers", {.changeFolder = Skin(skin.substr(0, 20))}, 481},
-                    {"REGION.DLL missing, one in the working folder",
-                     {.changeFolder = Delete(L"\\REGION.DLL"), .startIn = working.Path()},
-                     53,
-                     "REGION.DLL"},
-                    {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453}};
+    } failures[] = {
+        {"no AOL client", {.withAol = false}, 13, "AOL"},
+        {"AOL with higher rights than Snorva", e2e::Unseen(L"--aol-elevated"), 70, "administrator"},
+        {"AOL of no known version", {.aol = "--version unknown"}, 13, "AOL"},
+        {"skin missing", {.changeFolder = Delete(L"\\gfx\\main.jpg")}, 53, "main.jpg"},
+        {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481},
+        {"skin empty", {.changeFolder = Skin("")}, 481},
+        {"skin of noise after a JPEG header", {.changeFolder = Skin(jpegNoise)}, 481},
+        {"skin cut after its headers", {.changeFolder = Skin(skin.substr(0, 20))}, 481},
+        {"REGION.DLL missing, one in the working folder",
+         {.changeFolder = Delete(L"\\REGION.DLL"), .startIn = working.Path()},
+         53,
+         "REGION.DLL"},
+        {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453}};
     for (const auto& f : failures) {
         SCOPED_TRACE(f.what);
         Session s(f.setup, false);
-        const bool afterDialog = f.number == 13; // AOL is first asked for after the dialog
+        const bool afterDialog = f.number == 13 || f.number == 70; // AOL is asked after it
         HWND dialog = afterDialog ? s.WaitForHandleDialog() : nullptr;
         ASSERT_TRUE(!afterDialog || (dialog && driver::AnswerDialog(dialog, "me")));
         bool dialogSeen = false, windowSeen = false;

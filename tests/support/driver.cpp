@@ -184,7 +184,7 @@ SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
         error_ = "the simulated client did not start";
         return;
     }
-    if (!(program_ = Start(folder_ + L"\\snorva.exe", L"", setup.startIn, setup.at)))
+    if (!(program_ = Start(folder_ + L"\\snorva.exe", setup.arguments, setup.startIn, setup.at)))
         error_ = "no Snorva";
 }
 

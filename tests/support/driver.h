@@ -124,6 +124,7 @@ struct SnorvaSetup {
     std::wstring folderName = L"snorva"; // the program folder's copy, named with any characters
     std::function<void(const std::wstring& folder)> changeFolder; // called before the start
     std::wstring startIn;    // Snorva's working folder; empty: the program folder
+    std::wstring arguments;  // its command line, read only by a test build that stands in for it
     std::optional<POINT> at; // where Snorva's starter asks its window to open
 };
 
