@@ -1,9 +1,8 @@
 // Snorva's rules that need no other program: case-blind replacing, the download line's fields,
-// the version number, the minutes counter, and Pause (on a clock of our own, then for real).
+// the minutes counter, and Pause (on a clock of our own, then for real).
 #include "app/lines.h"
 #include "app/pause.h"
 #include "app/pause_loop.h"
-#include "chat/version_number.h"
 #include "download/fields.h"
 
 #include <windows.h>
@@ -13,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -49,22 +49,20 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
         EXPECT_EQ(text, row.result);
         EXPECT_EQ(pumps, row.pumps) << Show(row.text) << " / " << Show(row.find);
     }
-    // Every letter of the ANSI code page that has two cases.
-    std::vector<std::pair<int, int>> letters{
-        {0x152, 0x153}, {0x160, 0x161}, {0x17D, 0x17E}, {0x178, 0xFF}};
-    for (int c = 0xC0; c <= 0xDE; ++c)
-        if (c != 0xD7) letters.push_back({c, c + 0x20});
-    for (const auto& [upper, lower] : letters) {
-        std::wstring text{L'a', wchar_t(upper), L'b', wchar_t(lower)};
-        EXPECT_EQ(ReplaceText(text, std::wstring(1, wchar_t(lower)), L"", [] {}), L"ab") << upper;
-    }
 }
 
 TEST(ReplaceText, AMillionMatchesTakeNoLongerThanReadingThemAndAHandlerMayReplaceToo) {
-    // Re-joining the whole text per replacement would take hours here.
+    // Re-joining the whole text per replacement would take hours here; reading it takes well
+    // under a second. The handler that runs once per replacement stops a slow one early.
     std::wstring text = std::wstring(1 << 20, L'%') + L"45", inner = L"XyX", nested;
+    const DWORD start = GetTickCount();
     int pumps = 0;
-    EXPECT_EQ(ReplaceText(text, L"%", L"", [&] { ++pumps; }), L"45");
+    EXPECT_EQ(ReplaceText(text, L"%", L"",
+                          [&] {
+                              if (++pumps % 1024 == 0 && GetTickCount() - start > 20000)
+                                  throw std::runtime_error("still replacing after 20 s");
+                          }),
+              L"45");
     EXPECT_EQ(pumps, 1 << 20);
     text = L"a.b.c";
     auto again = [&] { nested = nested.empty() ? ReplaceText(inner, L"x", L"", [] {}) : nested; };
@@ -99,14 +97,6 @@ TEST(DownloadFields, TheTransferWindowsTextsGiveNameAndPercentAndTimeLeft) {
         EXPECT_EQ(row.field(row.text, [&] { ++pumps; }), row.result) << Show(row.text);
         EXPECT_EQ(pumps, row.pumps) << Show(row.text);
     }
-}
-
-TEST(VersionNumber, TheVersionTextsAreTheirNumbersAndNothingElseIsANumber) {
-    for (const wchar_t* text : {L"2.5", L"3.0", L"4.0", L"5.0", L"6.0", L"7.0", L"8.0"})
-        EXPECT_EQ(ReadVersionNumber(text), std::wcstod(text, nullptr)) << Show(text);
-    for (const wchar_t* text :
-         {L"n/a", L"", L".", L"8.", L".5", L"8.0.1", L" 8.0", L"8,0", L"-8", L"inf", L"0x8"})
-        EXPECT_FALSE(ReadVersionNumber(text)) << Show(text);
 }
 
 TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {

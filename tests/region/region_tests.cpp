@@ -14,11 +14,11 @@
 namespace {
 
 // MakeRgn's region, as the pixels of width x height it holds ('+') and leaves out ('.').
-std::string Cut(const char* path, int width, int height, int32_t red = 255) {
+std::string Cut(const char* path, int width, int height) {
     using MakeRgnProc = HRGN(__stdcall*)(const char*, int32_t, int32_t, int32_t);
     static const auto make = reinterpret_cast<MakeRgnProc>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryA(REGION_DLL), "MakeRgn")));
-    HRGN region = make ? make(path, red, 0, 255) : nullptr;
+    HRGN region = make ? make(path, 255, 0, 255) : nullptr;
     std::string pixels = region ? "" : "no region";
     for (int y = 0; y < height && region; ++y, pixels += '\n')
         for (int x = 0; x < width; ++x)
@@ -104,30 +104,19 @@ TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPiece) {
     }
 }
 
-TEST(RegionDll, AKeyOnEveryPixelCutsAllAndAKeyOnNoneCutsNothing) {
-    const std::string path = WriteBmp("plain.bmp", {"###", "###"});
-    EXPECT_EQ(Cut(path.c_str(), 3, 2), "...\n...\n");
-    for (int32_t red : {0, 256, -1}) // another colour, and two no pixel can have
-        EXPECT_EQ(Cut(path.c_str(), 3, 2, red), "+++\n+++\n") << red;
-    DeleteFileA(path.c_str());
-}
-
 TEST(RegionDll, WhatIsNoPictureGivesNoRegion) {
     const std::string text = TempPath("text.jpg"), empty = TempPath("empty.jpg");
     std::ofstream(text) << "not a picture at all\n";
     std::ofstream(empty).flush();
-    // A BMP whose header promises far more rows than the file holds: none, or only its own.
+    // A BMP whose header promises far more rows than the file holds is none either.
     const std::string cut = WriteBmp("cut.bmp", {"#..#", "...."});
     std::fstream(cut, std::ios::binary | std::ios::in | std::ios::out)
         .seekp(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight))
         .write("\xA0\x86\x01\x00", 4); // 100,000
     for (const char* path :
          {SNORVA_ROOT "\\app\\res\\no-such-skin.jpg", "", SNORVA_ROOT "\\app\\res", text.c_str(),
-          empty.c_str(), static_cast<const char*>(nullptr)})
+          empty.c_str(), cut.c_str(), static_cast<const char*>(nullptr)})
         EXPECT_EQ(Cut(path, 1, 1), "no region") << (path ? path : "null");
-    const std::string pixels = Cut(cut.c_str(), 6, 3);
-    for (size_t row = 0; pixels != "no region" && row < pixels.size(); row += 7)
-        EXPECT_EQ(pixels.substr(row + 4, 2), "..") << pixels;
     for (const std::string& path : {text, empty, cut})
         DeleteFileA(path.c_str());
 }
