@@ -208,14 +208,12 @@ void PaintChild(HWND hwnd, const ChildState& state) {
 // ---- Window procedures ---------------------------------------------------------------------
 
 LRESULT OnControlTextAsked(ControlState& state, UINT message, WPARAM wp, LPARAM lp) {
-    bool first = state.role == Role::TransferStatic1;
-    Client* client = state.client;
+    // Each read of a text begins with its length: counted there, since Wine asks for the text
+    // itself too when it carries the length to another process.
+    if (message == WM_GETTEXT) return AnswerText(state.text, wp, lp);
     // Closing destroys this control and its state: touch neither afterwards.
-    if (first && !client->OnTransferStatic1Asked()) return 0;
-    if (message == WM_GETTEXTLENGTH) return AnswerTextLength(state.text, state.extra);
-    LRESULT copied = AnswerText(state.text, wp, lp);
-    if (first) client->OnTransferStatic1Read();
-    return copied;
+    if (state.role == Role::TransferStatic1 && !state.client->OnTransferStatic1Asked()) return 0;
+    return AnswerTextLength(state.text, state.extra);
 }
 
 LRESULT OnControlSetText(HWND hwnd, ControlState& state, const char* text) {
@@ -661,7 +659,7 @@ void Client::CloseTransfer() {
 
 bool Client::OnTransferStatic1Asked() {
     int limit = options_.transfer.closeAfterReads;
-    if (limit < 0 || transferReads_ < limit) return true;
+    if (limit < 0 || transferReads_++ < limit) return true;
     CloseTransfer();
     return false;
 }

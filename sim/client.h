@@ -33,9 +33,9 @@ class Client {
     void OnEnter(ControlState& input);
     // A room input was given a text; false when the room closed instead.
     bool OnInputText(const ControlState& input);
-    // The first static of the transfer window is about to answer; false when the window closed.
+    // The first static of the transfer window is asked for its length, as each read of it
+    // begins; false when the window closed instead.
     bool OnTransferStatic1Asked();
-    void OnTransferStatic1Read() { ++transferReads_; }
 
   private:
     void Apply(Options next);

@@ -1,11 +1,8 @@
 // Snorva's chat and download code against the simulated AOL client's real windows: on a thread
 // of this process, and as a program of its own whose menus only menuhook.dll can read inside
 // it under Wine. The rooms and their inputs, the transfer window and the download line's
-// fields, also when the windows are huge, full of NULs or close while read, and the version.
+// fields, also when the windows are huge or full of NULs, and the version.
 #include "aol/aol.h"
-#include "aol/menuhook/menu_reply.h"
-#include "aol/runtime_error.h"
-#include "app/lines.h"
 #include "chat/chat.h"
 #include "download/download.h"
 #include "sim/sim.h"
@@ -13,16 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
 
 using Fields = std::vector<std::wstring>;
-
-HWND Frame() {
-    return FindWindowA("AOL Frame25", nullptr);
-}
 
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
@@ -60,17 +50,9 @@ class Client {
     bool started_ = false;
 };
 
-// The download line as the idle tick makes it: none without a transfer window, else its three
-// fields, each of which finds the window again.
-std::optional<Fields> PostDownloadLine() {
-    if (!FindTransferWindow()) return std::nullopt;
-    Fields fields{DownloadFileName(), DownloadPercent(), DownloadTimeLeft()};
-    ChatSend(lines::DownloadLine(fields[0], fields[1], fields[2]));
-    return fields;
-}
-
-std::string Line(const Fields& f) {
-    return "room1\t" + Narrow(lines::DownloadLine(f[0], f[1], f[2])) + "\n";
+// The three fields of the download line, each of which finds the transfer window again.
+Fields ReadFields() {
+    return {DownloadFileName(), DownloadPercent(), DownloadTimeLeft()};
 }
 
 TEST(ChatRoom, TheLineGoesIntoTheFirstRealRoomsInputOrNowhere) {
@@ -80,7 +62,6 @@ TEST(ChatRoom, TheLineGoesIntoTheFirstRealRoomsInputOrNowhere) {
         {"--version 6.0 --input second", nullptr},
         {"--version 5.0", "room1"}, // up to 5 its second
         {"--version 5.0 --input first", nullptr},
-        {"--version 2.5 --input first", nullptr},
         {"--version 7.0 --single-input", "room1"},
         {"--version 4.0 --single-input", nullptr},
         {"--rooms 0 --decoys 4", nullptr},
@@ -127,26 +108,13 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
                     "--transfer-static1 \"Now Downloading a.zip\\0AOL Is Downloading evil.exe\" "
                     "--transfer-static2 \"about 3 minutes\\0\\{1000} remaining.\\0ml\"",
          Fields{L"a.zip", L"45", L"3 minutes"}},
-        {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}},
-        // Closing after N reads of its first static: the tick's own lookup (1), the file
-        // name's lookup (2) and text (3), the percent's lookup (4), the time left's (5). What
-        // comes after is "n/a"; a name read between its lookup and its text is empty.
-        {transfer + "--transfer-close-after 0", std::nullopt},
-        {transfer + "--transfer-close-after 1", Fields{L"n/a", L"n/a", L"n/a"}},
-        {transfer + "--transfer-close-after 2", Fields{L"", L"n/a", L"n/a"}},
-        {transfer + "--transfer-close-after 3", Fields{L"photo.jpg", L"n/a", L"n/a"}},
-        {transfer + "--transfer-close-after 4", Fields{L"photo.jpg", L"45", L"n/a"}},
-        {transfer + "--transfer-close-after 5", photo}};
+        {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}}};
     for (const auto& [options, fields] : rows) {
         SCOPED_TRACE(options);
         Client client(options);
         ASSERT_TRUE(client.Started());
-        EXPECT_EQ(PostDownloadLine(), fields);
-        EXPECT_EQ(client.Posted(), fields ? Line(*fields) : "");
-        if (!fields) {
-            EXPECT_EQ(Fields({DownloadFileName(), DownloadPercent(), DownloadTimeLeft()}),
-                      Fields({L"n/a", L"n/a", L"n/a"}));
-        }
+        EXPECT_EQ(FindTransferWindow() != nullptr, fields.has_value());
+        EXPECT_EQ(ReadFields(), fields.value_or(Fields{L"n/a", L"n/a", L"n/a"}));
     }
 }
 
@@ -157,8 +125,10 @@ TEST(TransferWindow, MegabyteTextsGiveTheirFieldsAndTheWholeLineArrives) {
     ASSERT_TRUE(client.Started());
     const Fields expected{L"photo_of_the_da", L"45 " + std::wstring(1 << 20, L'z'),
                           L"3 minutes " + std::wstring(1 << 20, L'w')};
-    EXPECT_TRUE(PostDownloadLine() == expected);
-    EXPECT_TRUE(client.Posted() == Line(expected)) << "not the whole line";
+    EXPECT_TRUE(ReadFields() == expected);
+    ChatSend(expected[1] + expected[2]);
+    EXPECT_TRUE(client.Posted() == "room1\t" + Narrow(expected[1] + expected[2]) + "\n")
+        << "not the whole line";
 }
 
 TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
@@ -209,7 +179,9 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcess) {
         // is not, and the scan goes on to the next item.
         {"--menu-bar Help --menu-item \"x\\{91}AOL 8.0\"", "8.0"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\"", "n/a"},
-        {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"}};
+        {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"},
+        // More items than the helper's first request holds.
+        {"--menu-bar Big --menu-fill 2000 --menu-item \"AOL 5.0\"", "5.0"}};
     for (const auto& [options, version] : rows) {
         SCOPED_TRACE(options);
         for (bool ownProcess : {false, true}) {
@@ -220,145 +192,19 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcess) {
     }
 }
 
-TEST(AolVersion, EveryItemIsScannedPastSixteenBitPositionsAlsoAcrossProcesses) {
-    {
-        // The version at position 32,768 of its submenu. (In a program of its own Wine takes
-        // minutes to build a submenu that large: it copies every item at each append.)
-        Client client("--menu-bar Big --menu-fill 32768 --menu-item \"About (AOL 6.0)\"");
-        ASSERT_TRUE(client.Started());
-        EXPECT_EQ(Narrow(AolVersion()), "6.0");
-    }
-    // Across processes, after 32,850 items: far more than the helper's first request holds.
-    std::string options;
-    for (int i = 0; i < 9; ++i)
-        options += "--menu-bar Big" + std::to_string(i) + " --menu-fill 3650 ";
-    Client client(options + "--menu-item \"About (AOL 5.0)\"", true);
+TEST(AolVersion, EveryItemIsScannedPastSixteenBitPositions) {
+    // The version at position 32,768 of its submenu. (In a program of its own Wine takes minutes
+    // to build a submenu that large.)
+    Client client("--menu-bar Big --menu-fill 32768 --menu-item \"About (AOL 6.0)\"");
     ASSERT_TRUE(client.Started());
-    EXPECT_EQ(Narrow(AolVersion()), "5.0");
-}
-
-TEST(MenuHelper, IsAskedOnlyForAMenuOfAnotherProcessThatCannotBeReadDirectly) {
-    const std::string options = "--menu-bar File --menu-item Open --menu-plain Plain";
-    {
-        Client client(options);
-        ASSERT_TRUE(client.Started());
-        EXPECT_FALSE(MenuNeedsOwner(Frame(), GetMenu(Frame()), -1)); // this process's own
-        EXPECT_EQ(Narrow(AolVersion()), "n/a");
-        EXPECT_EQ(GetModuleHandleA("menuhook.dll"), nullptr);
-    }
-    Client client(options, true);
-    ASSERT_TRUE(client.Started());
-    HMENU bar = GetMenu(Frame());
-    ASSERT_EQ(GetMenuItemCount(bar), -1) << "menus read across processes here";
-    EXPECT_TRUE(MenuNeedsOwner(Frame(), bar, -1));
-    EXPECT_FALSE(MenuNeedsOwner(Frame(), bar, 4) || MenuNeedsOwner(Frame(), nullptr, -1) ||
-                 MenuNeedsOwner(nullptr, bar, -1));
-}
-
-// One request's shared memory, filled as Snorva fills it, for a test to spoil. Numbers from
-// kTestRequest on stay clear of Snorva's own, which count from 1.
-constexpr std::uint32_t kTestRequest = 0x80000000;
-struct Request {
-    std::uint32_t number, size;
-    HANDLE mapping;
-    unsigned char* bytes;
-    menureply::Header& header;
-
-    Request(std::uint32_t number, std::uint32_t size)
-        : number(number), size(size), mapping(Map(number, size)),
-          bytes(static_cast<unsigned char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size))),
-          header(*reinterpret_cast<menureply::Header*>(bytes)) {
-        const auto window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Frame()));
-        header = {menureply::kMagic, window, size, menureply::Pending, 0, 0, 0, 0};
-    }
-    ~Request() {
-        UnmapViewOfFile(bytes);
-        CloseHandle(mapping);
-    }
-    static HANDLE Map(std::uint32_t number, std::uint32_t size) {
-        char name[menureply::kNameSize];
-        menureply::FormatName(name, GetCurrentProcessId(), number);
-        return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
-    }
-    // WM_NULL to `target` as Snorva sends it; true when the client took it.
-    bool Send(HWND target = Frame()) const {
-        DWORD_PTR result = 0;
-        return SendMessageTimeoutA(target, WM_NULL, GetCurrentProcessId(), number, SMTO_ABORTIFHUNG,
-                                   2000, &result) != 0;
-    }
-    bool ZeroFrom(size_t from) const { // nothing written from there on
-        return std::all_of(bytes + from, bytes + size, [](unsigned char b) { return !b; });
-    }
-};
-
-// menuhook.dll hooked onto the client's UI thread by hand, as Snorva hooks it.
-struct Hooked {
-    HMODULE module = LoadLibraryA("menuhook.dll"); // beside this program, as beside Snorva
-    HHOOK hook = SetWindowsHookExA(
-        WH_CALLWNDPROC,
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "MenuHookProc"))),
-        module, GetWindowThreadProcessId(Frame(), nullptr));
-    ~Hooked() { UnhookWindowsHookEx(hook); }
-};
-
-// Whether a hook of the helper still runs on the client's messages: a request nobody hooked
-// for is answered only by a hook left behind.
-bool LeftoverHookAnswers(std::uint32_t number) {
-    Request request(number, 64 * 1024);
-    request.Send();
-    return request.header.state != menureply::Pending;
-}
-
-TEST(MenuHelper, AnswersOnlyWellFormedRequestsForItsWindowWritesOnlyItsAnswersAndGoes) {
-    Client client("--menu-bar Big --menu-fill 100 --menu-bar Help --menu-item \"AOL 6.0\"", true);
-    ASSERT_TRUE(client.Started());
-    const std::uint32_t needed = menureply::AnswerSize(2, 101), header = sizeof(menureply::Header);
-    using Spoil = void (*)(menureply::Header&);
-    const struct {
-        const char* what;
-        std::uint32_t size;
-        Spoil spoil;
-        std::int32_t state;    // afterwards
-        std::uint32_t written; // bytes written from the start
-    } rows[] = {
-        {"well formed", 64 * 1024, nullptr, menureply::Answered, needed},
-        {"too small: the size needed alone", 4096, nullptr, menureply::TooSmall, header},
-        {"more room claimed than there is", 4096, [](auto& h) { h.size = 1 << 20; }, 0, header},
-        {"less room claimed than a header", 4096, [](auto& h) { h.size = 8; }, 0, header},
-        {"wrong magic", 4096, [](auto& h) { h.magic ^= 1; }, 0, header},
-        {"already answered", 4096, [](auto& h) { h.state = 1; }, 1, header},
-        {"another window", 4096, [](auto& h) { h.window ^= 4; }, 0, header}};
-    std::uint32_t number = kTestRequest;
-    {
-        Hooked hooked;
-        ASSERT_NE(hooked.hook, nullptr);
-        for (const auto& row : rows) {
-            Request request(++number, row.size);
-            if (row.spoil) row.spoil(request.header);
-            const menureply::Header before = request.header;
-            ASSERT_TRUE(request.Send()) << row.what;
-            EXPECT_EQ(request.header.state, row.state) << row.what;
-            EXPECT_TRUE(request.ZeroFrom(row.written)) << row.what;
-            const bool kept = !row.spoil || !std::memcmp(&before, &request.header, header);
-            EXPECT_TRUE(kept) << row.what << ": its header was written";
-            EXPECT_EQ(request.header.needed, row.state == menureply::TooSmall ? needed : 0u);
-        }
-        Request other(++number, 64 * 1024); // woken through another window of its thread
-        ASSERT_TRUE(other.Send(FindWindowExA(Frame(), nullptr, "MDIClient", nullptr)));
-        EXPECT_EQ(other.header.state, menureply::Pending);
-        DWORD_PTR result = 0; // a WM_NULL with no request behind it
-        EXPECT_TRUE(SendMessageTimeoutA(Frame(), WM_NULL, GetCurrentProcessId(), ++number,
-                                        SMTO_ABORTIFHUNG, 2000, &result));
-        EXPECT_TRUE(LeftoverHookAnswers(++number)); // the check sees a hook that is there
-    }
-    // Probes leave no hook behind, also one that asks twice (a menu too large for one request).
-    EXPECT_FALSE(LeftoverHookAnswers(++number));
     EXPECT_EQ(Narrow(AolVersion()), "6.0");
-    EXPECT_FALSE(LeftoverHookAnswers(++number));
-    ASSERT_TRUE(
-        sim::Control("--menu-reset --menu-bar Big --menu-fill 2000 --menu-item \"AOL 5.0\""));
-    EXPECT_EQ(Narrow(AolVersion()), "5.0");
-    EXPECT_FALSE(LeftoverHookAnswers(++number));
+}
+
+TEST(MenuHelper, IsNeverLoadedForAMenuOfThisProcess) {
+    Client client("--menu-bar File --menu-item Open --menu-plain Plain");
+    ASSERT_TRUE(client.Started());
+    EXPECT_EQ(Narrow(AolVersion()), "n/a");
+    EXPECT_EQ(GetModuleHandleA("menuhook.dll"), nullptr);
 }
 
 } // namespace

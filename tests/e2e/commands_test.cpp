@@ -2,6 +2,8 @@
 // from the real popup with the keyboard, glyphs clicked, the room read after every step.
 #include "tests/e2e/e2e.h"
 
+#include "sim/sim.h"
+
 namespace {
 
 using e2e::Item;
@@ -67,13 +69,22 @@ TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsT
 
 TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunInside) {
     Session s({.aol = "--version 8.0 --transfer"});
-    const std::string download =
-        e2e::kPrefix +
-        "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: snorva_demo.zip, 0%, 12 minutesl</font>";
+    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(1), download}));
     auto lines = s.Lines();
     EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
+    // The transfer window closes as the tick reads it, after N reads of its first static: the
+    // tick's own lookup (1), the file name's lookup (2) and text (3), the percent's lookup (4).
+    // Each field looks it up afresh, so those after the close read n/a.
+    int minute = 1;
+    for (const char* fields : {"n/a, n/a%, n/a", ", n/a%, n/a", "snorva_demo.zip, n/a%, n/a",
+                               "snorva_demo.zip, 0%, n/a"}) {
+        SCOPED_TRACE(fields);
+        ASSERT_TRUE(sim::Control("--transfer --transfer-close-after " + std::to_string(minute)));
+        ASSERT_TRUE(s.Tick({UserLine(++minute), e2e::DownloadLine(fields)}));
+    }
+    ASSERT_TRUE(sim::Control("--transfer --transfer-close-after never"));
     // A click on the menu glyph queued behind a tick is handled inside the tick's pause: idle
     // off chosen there stands between the tick's lines, and no tick counts after it; unload
     // chosen there ends the program before the download line.
@@ -81,11 +92,11 @@ TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunI
         SendNotifyMessageA(s.Window(), WM_TIMER, 1, 0);
         ASSERT_TRUE(s.Pick(item));
         if (item == Item::Unload) break;
-        ASSERT_TRUE(s.Expect({UserLine(2), e2e::kDisengaged, download}));
+        ASSERT_TRUE(s.Expect({UserLine(6), e2e::kDisengaged, download}));
         ASSERT_TRUE(s.Tick({}));
         ASSERT_TRUE(s.Choose(Item::IdleOn));
     }
-    ASSERT_TRUE(s.Expect({UserLine(3), e2e::kUnloadBy, e2e::kUnloads}));
+    ASSERT_TRUE(s.Expect({UserLine(7), e2e::kUnloadBy, e2e::kUnloads}));
     EXPECT_TRUE(s.ExpectEnd(0));
 }
 

@@ -23,6 +23,9 @@ inline std::string UserLine(int minute) {
     return kPrefix + "<b>Snorva</b> : <b>U</b>ser: <b>Z</b>ibbet [" + std::to_string(minute) +
            "]</font>";
 }
+inline std::string DownloadLine(const std::string& fields) { // name, percent%, time left
+    return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
+}
 // Whether the window's outline holds the point (client coordinates); false when it has none.
 inline bool InRegion(HWND window, int x, int y) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
