@@ -8,23 +8,30 @@ namespace {
 
 using e2e::Item;
 using e2e::Moving;
+using e2e::Rect;
 using e2e::Session;
 using e2e::UserLine;
-
-RECT Rect(HWND window) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    return rect;
-}
 
 TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     Session s;
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
-    ASSERT_TRUE(s.Choose(Item::Title));   // disabled: nothing
     ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Choose(Item::IdleOn));
+    // Opened by a click on the menu glyph with idling on, the popup has its corner at the
+    // pointer, its heading greyed and no item checked.
+    const RECT strip = Rect(s.Window());
+    const POINT pointer{strip.left + driver::kMenuGlyph.x, strip.top + driver::kMenuGlyph.y};
+    SetCursorPos(pointer.x, pointer.y);
+    HWND popup = s.OpenPopup();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(Rect(popup).left, pointer.x);
+    EXPECT_EQ(Rect(popup).top, pointer.y);
+    EXPECT_EQ(e2e::ReadPopup(popup), "Snorva (greyed)\n-\nidle on\nidle off\n-\ninfo\n  about\n-\n"
+                                     "minimize\nunload\n");
+    driver::PostKey(popup, VK_ESCAPE);
+    ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 10000));
     for (int minute = 1; minute <= 3; ++minute)
         ASSERT_TRUE(s.Tick({UserLine(minute)}));
     ASSERT_TRUE(s.Choose(Item::IdleOff));
@@ -33,20 +40,36 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     ASSERT_TRUE(s.Tick({UserLine(4)}));
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"4"); }, 5000));
     EXPECT_FALSE(e2e::StripShows(s.Window(), L"3"));
-    ASSERT_TRUE(s.Choose(Item::About));
-    auto box = s.ExpectBox("i made this");
+    ASSERT_TRUE(s.Pick(Item::About));
+    auto box = s.ExpectBox(e2e::kAbout);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet");
-    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
     EXPECT_FALSE(box->hasIcon);
     driver::DismissMessageBox(box->window);
     ASSERT_TRUE(s.Expect({})); // the box is gone, nothing posted, still running
     ASSERT_TRUE(s.Choose(Item::Minimize));
     ASSERT_TRUE(s.Tick({UserLine(5)})); // minimized, it idles on
-    ShowWindow(s.Window(), SW_RESTORE);
+    ASSERT_TRUE(s.Restore());
+    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"5"); }, 5000))
+        << "the restored strip does not show its minutes";
     ASSERT_TRUE(s.Choose(Item::Unload));
     auto lines = s.Lines();
     EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
+}
+
+TEST(NoChatRoom, EveryCommandAndTickPostsNothingRaisesNothingAndTheCounterCountsOn) {
+    Session s({.aol = "--version 8.0 --rooms 0 --transfer"}, false);
+    HWND dialog = s.WaitForHandleDialog();
+    ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "zibbet"));
+    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(s.Window()) != FALSE; }, 30000));
+    ASSERT_TRUE(s.Expect({}));
+    for (Item item : {Item::IdleOff, Item::IdleOn})
+        ASSERT_TRUE(s.Pick(item) && s.Expect({}));
+    ASSERT_TRUE(s.Tick({}) && s.Tick({}));
+    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"2"); }, 5000));
+    ASSERT_TRUE(s.Choose(Item::About) && s.Choose(Item::Minimize) && s.Restore());
+    ASSERT_TRUE(s.Pick(Item::Unload));
+    EXPECT_TRUE(s.ExpectEnd(0));
+    EXPECT_TRUE(s.Lines().empty());
 }
 
 TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainInAQuietRoomKeepsTheMinute) {
@@ -126,15 +149,8 @@ TEST(Glyphs, OnlyACompletedClickActsTheStripMovesWithThePointerTheCloseGlyphEnds
     EXPECT_TRUE(at(0, 0) && !Moving(window));
     // A completed click hands the window to the move loop: it follows the pointer until the
     // button comes up.
-    SetCursorPos(grip.x, grip.y);
-    driver::PostClick(window, driver::kStrip.x, driver::kStrip.y);
-    ASSERT_TRUE(driver::WaitUntil([&] { return Moving(window); }, 5000)) << "no move loop";
-    for (int step = 1; step <= 5; ++step, Sleep(50))
-        SetCursorPos(grip.x + 20 * step, grip.y + 15 * step);
-    EXPECT_TRUE(driver::WaitUntil([&] { return at(100, 75); }, 5000));
-    driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
-    ASSERT_TRUE(driver::WaitUntil([&] { return !Moving(window); }, 5000));
-    EXPECT_TRUE(at(100, 75) && s.Expect({}));
+    ASSERT_TRUE(s.Drag(100, 75));
+    ASSERT_TRUE(s.Expect({}));
     // The close glyph likewise: a press released over the strip does nothing, a click ends Snorva.
     driver::PostButton(window, WM_LBUTTONDOWN, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);

@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e.h"
 
+#include "tests/e2e/menu_probe.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -61,11 +63,17 @@ bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) 
     return false;
 }
 
+bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD timeoutMs) {
+    if (driver::WaitUntil(done, timeoutMs)) return true;
+    ADD_FAILURE() << failure;
+    return false;
+}
+
 HWND Session::OpenPopup() {
     driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y);
     HWND popup = nullptr;
-    if (!driver::WaitUntil([&] { return (popup = driver::FindPopupMenu()) != nullptr; }, 10000))
-        ADD_FAILURE() << "a click on the menu glyph opened no popup";
+    Sees([&] { return (popup = driver::FindPopupMenu()) != nullptr; },
+         "a click on the menu glyph opened no popup");
     return popup;
 }
 
@@ -102,11 +110,14 @@ bool Session::Choose(Item item) {
     case Item::Unload:
         return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
     case Item::About:
-        return ExpectBox("i made this").has_value();
-    case Item::Minimize:
-        if (driver::WaitUntil([&] { return IsIconic(Window()) != FALSE; }, 10000)) return true;
-        ADD_FAILURE() << "minimize left the window as it was";
+        if (auto box = ExpectBox(kAbout)) {
+            driver::DismissMessageBox(box->window);
+            return Expect({});
+        }
         return false;
+    case Item::Minimize:
+        return Sees([&] { return IsIconic(Window()) != FALSE; },
+                    "minimize left the strip as it was");
     default:
         return Expect({});
     }
@@ -118,11 +129,36 @@ bool Session::Tick(const std::vector<std::string>& lines) {
     return Expect(lines);
 }
 
+bool Session::Restore() {
+    PostMessageA(Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    return Sees([&] { return !IsIconic(Window()) && IsWindowVisible(Window()); },
+                "the task bar's restore left the strip minimised");
+}
+
+bool Session::Drag(int dx, int dy) {
+    HWND window = Window();
+    const RECT start = Rect(window);
+    const POINT grip{start.left + driver::kStrip.x, start.top + driver::kStrip.y};
+    SetCursorPos(grip.x, grip.y);
+    driver::PostClick(window, driver::kStrip.x, driver::kStrip.y);
+    if (!Sees([&] { return Moving(window); }, "a click on the strip started no move")) return false;
+    SetCursorPos(grip.x + dx, grip.y + dy);
+    const bool followed = Sees(
+        [&] { return Rect(window).left == start.left + dx && Rect(window).top == start.top + dy; },
+        "the strip did not follow the pointer");
+    driver::PostButton(window, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
+    return Sees([&] { return !Moving(window); }, "the move outlived the button") && followed &&
+           Expect({});
+}
+
 std::optional<driver::MessageBoxInfo> Session::ExpectBox(const std::string& text) {
     auto box = driver::WaitForMessageBox("Snorva", 10000, Program().Id());
-    if (box && box->text.rfind(text, 0) == 0) return box;
-    ADD_FAILURE() << "expected a box saying: " << text << "\n  "
-                  << (box ? "it says: " + box->text : "none came");
+    const std::vector<std::string> ok{"OK"};
+    if (box && box->title == "Snorva" && box->text == text && box->buttons == ok) return box;
+    ADD_FAILURE() << "expected a box titled Snorva, saying: " << text << "\n  "
+                  << (box ? "it is titled " + box->title + ", says: " + box->text + ", with " +
+                                std::to_string(box->buttons.size()) + " buttons"
+                          : "none came");
     return std::nullopt;
 }
 
@@ -132,6 +168,24 @@ bool Session::ExpectEnd(DWORD status) {
     ADD_FAILURE() << "expected Snorva to end with status " << status << "; "
                   << (ended ? "it ended with " + std::to_string(*ended) : "it still runs");
     return false;
+}
+
+std::string ReadPopup(HWND popup) {
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        menuprobe::kSize, menuprobe::kMapping);
+    const auto* text = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    HMODULE probe = LoadLibraryA(MENU_PROBE_DLL);
+    HHOOK hook = SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeHook"))),
+        probe, GetWindowThreadProcessId(popup, nullptr));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(popup, WM_NULL, menuprobe::kAsk, 0, SMTO_NORMAL, 5000, &result);
+    UnhookWindowsHookEx(hook);
+    const std::string read = text ? text : "";
+    UnmapViewOfFile(text);
+    CloseHandle(mapping);
+    return read;
 }
 
 bool StripShows(HWND window, const std::wstring& text) {

@@ -26,6 +26,11 @@ inline std::string UserLine(int minute) {
 inline std::string DownloadLine(const std::string& fields) { // name, percent%, time left
     return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
 }
+// The boxes' texts, whole.
+const std::string kAbout = "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet";
+const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
+                           "its version could not be told: start AOL, enter a chat room, then "
+                           "start Snorva again.";
 // Whether the window's outline holds the point (client coordinates); false when it has none.
 inline bool InRegion(HWND window, int x, int y) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -50,6 +55,14 @@ inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup 
     return setup;
 }
 
+inline RECT Rect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+// Whether `done` comes true within `timeoutMs`; a failure saying `failure` when not.
+bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD timeoutMs = 10000);
+
 // Whether the window's thread is in the window system's move loop.
 inline bool Moving(HWND window) {
     GUITHREADINFO info{sizeof info};
@@ -61,6 +74,9 @@ inline bool Moving(HWND window) {
 // showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
 // window's outline lets it show.
 bool StripShows(HWND window, const std::wstring& text);
+
+// The popup menu open on Snorva's thread, as menu_probe.dll writes it down there.
+std::string ReadPopup(HWND popup);
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
@@ -79,11 +95,15 @@ class Session : public driver::SnorvaRun {
     // Opens the popup, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item);
     // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
-    // window, about its box, unload its two lines and status 0, the rest nothing.
+    // window, about its box (answered), unload its two lines and status 0, the rest nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);
-    // A box of Snorva's whose text starts with `text`; left open.
+    // Restores the minimised strip as its task-bar button does, and sees it shown.
+    bool Restore();
+    // Drags the strip by (dx, dy) as a person does, and sees it follow the pointer there.
+    bool Drag(int dx, int dy);
+    // A box of Snorva's titled "Snorva", saying `text`, with one button, OK; left open.
     std::optional<driver::MessageBoxInfo> ExpectBox(const std::string& text);
     bool ExpectEnd(DWORD status);
 

@@ -89,6 +89,7 @@ bool AnswerDialog(HWND dialog, const std::string& text, bool ok) {
 std::optional<MessageBoxInfo> WaitForMessageBox(const char* title, DWORD timeoutMs, DWORD pid) {
     MessageBoxInfo info;
     if (!(info.window = WaitForVisibleWindow("#32770", title, timeoutMs, pid))) return std::nullopt;
+    info.title = GetText(info.window);
     info.text = GetText(GetDlgItem(info.window, 0xFFFF));
     for (HWND child = GetWindow(info.window, GW_CHILD); child;
          child = GetWindow(child, GW_HWNDNEXT)) {

@@ -66,6 +66,7 @@ bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
 
 struct MessageBoxInfo {
     HWND window = nullptr;
+    std::string title;                // as it reads: the search ignores letter case
     std::string text;                 // the static with id 0xFFFF
     std::vector<std::string> buttons; // texts of its buttons, in child order
     bool hasIcon = false;
