@@ -40,12 +40,7 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     ASSERT_TRUE(s.Tick({UserLine(4)}));
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"4"); }, 5000));
     EXPECT_FALSE(e2e::StripShows(s.Window(), L"3"));
-    ASSERT_TRUE(s.Pick(Item::About));
-    auto box = s.ExpectBox(e2e::kAbout);
-    ASSERT_TRUE(box);
-    EXPECT_FALSE(box->hasIcon);
-    driver::DismissMessageBox(box->window);
-    ASSERT_TRUE(s.Expect({})); // the box is gone, nothing posted, still running
+    ASSERT_TRUE(s.Choose(Item::About));
     ASSERT_TRUE(s.Choose(Item::Minimize));
     ASSERT_TRUE(s.Tick({UserLine(5)})); // minimized, it idles on
     ASSERT_TRUE(s.Restore());

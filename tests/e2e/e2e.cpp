@@ -111,8 +111,9 @@ bool Session::Choose(Item item) {
         return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
     case Item::About:
         if (auto box = ExpectBox(kAbout)) {
+            EXPECT_FALSE(box->hasIcon);
             driver::DismissMessageBox(box->window);
-            return Expect({});
+            return Expect({}); // the box is gone, nothing posted, still running
         }
         return false;
     case Item::Minimize:

@@ -95,7 +95,8 @@ class Session : public driver::SnorvaRun {
     // Opens the popup, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item);
     // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
-    // window, about its box (answered), unload its two lines and status 0, the rest nothing.
+    // window, about its box (no icon; answered), unload its two lines and status 0, the rest
+    // nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);
