@@ -1,6 +1,6 @@
 #include "aol/aol.h"
 
-#include "aol/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #include "app/errors.h"
 
-#include "app/lines.h"
+#include "core/lines.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one place where a run-time error becomes a message box and the end of the program.
 #include "aol/aol.h"
-#include "aol/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <new>
 #include <string>

@@ -2,11 +2,11 @@
 
 #include "app/errors.h"
 #include "app/input_box.h"
-#include "app/lines.h"
 #include "app/pause.h"
 #include "app/resource.h"
 #include "app/skin.h"
 #include "chat/chat.h"
+#include "core/lines.h"
 #include "download/download.h"
 
 #include <windowsx.h>

@@ -1,6 +1,6 @@
 #include "app/skin.h"
 
-#include "aol/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <ocidl.h>
 #include <olectl.h>

@@ -3,16 +3,16 @@
 //   snorva_bench tick | startup | calls | memory      one section's rows
 //   snorva_bench --startup-steps FILE                 (internal) time start-up's steps here
 // Runs: SNORVA_BENCH_ROUNDS (default 7); ticks per run: SNORVA_BENCH_TICKS (default 10).
+#include "aol/aol.h"
 #include "app/form.h"
-#include "app/lines.h"
 #include "app/pause.h"
 #include "app/pause_loop.h"
 #include "app/skin.h"
-#include "aol/aol.h"
-#include "aol/runtime_error.h"
 #include "bench/floor.h"
 #include "bench/measure.h"
 #include "chat/chat.h"
+#include "core/lines.h"
+#include "core/runtime_error.h"
 #include "download/download.h"
 #include "sim/sim.h"
 #include "tests/support/driver.h"

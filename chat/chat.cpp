@@ -1,21 +1,9 @@
 #include "chat/chat.h"
 
 #include "aol/aol.h"
-#include "aol/runtime_error.h"
-#include "chat/version_number.h"
-
-#include <cwctype>
-
-namespace {
-
-// Lower-cases one character to one character, so positions stay where they were.
-std::wstring Lowercase(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
-} // namespace
+#include "core/lower_case.h"
+#include "core/runtime_error.h"
+#include "core/version_number.h"
 
 HWND FindChatRoom() {
     HWND mdi = FindChildByClass(FindWindowByClass("AOL Frame25"), nullptr, "MDIClient");
@@ -49,7 +37,7 @@ std::wstring AolVersion() {
     for (int i = 0; i < count; ++i) {
         int items = bar.SubItemCount(i);
         for (int j = 0; j < items; ++j) {
-            std::wstring text = Lowercase(bar.SubItemText(i, j));
+            std::wstring text = LowerCase(bar.SubItemText(i, j));
             for (const auto& v : versions) {
                 if (text.find(v.pattern) != std::wstring::npos) return v.version;
             }

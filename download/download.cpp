@@ -1,7 +1,7 @@
 #include "download/download.h"
 
 #include "aol/aol.h"
-#include "download/fields.h"
+#include "core/fields.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The download line's field rules against the models, on any window text.
 // Input: a window text (read as first static, caption and second static in turn), then byte 0
 // and a second caption for the transfer-window test.
-#include "download/fields.h"
+#include "core/fields.h"
 #include "text_model.h"
 
 #include <clocale>

@@ -1,6 +1,6 @@
 // ReplaceText against the one-pass model, on any text, find and replacement.
 // Input: text, find and replacement, separated by byte 0.
-#include "download/replace_text.h"
+#include "core/replace_text.h"
 #include "text_model.h"
 
 #include <algorithm>

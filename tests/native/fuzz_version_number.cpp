@@ -1,5 +1,5 @@
 // Reading the version text as a number, on any text.
-#include "chat/version_number.h"
+#include "core/version_number.h"
 #include "text_model.h"
 
 #include <cmath>

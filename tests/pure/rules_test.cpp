@@ -1,9 +1,9 @@
 // Snorva's rules that need no other program: case-blind replacing, the download line's fields,
 // the minutes counter, and Pause (on a clock of our own, then for real).
-#include "app/lines.h"
 #include "app/pause.h"
 #include "app/pause_loop.h"
-#include "download/fields.h"
+#include "core/fields.h"
+#include "core/lines.h"
 
 #include <windows.h>
 

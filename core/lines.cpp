@@ -1,4 +1,4 @@
-#include "app/lines.h"
+#include "core/lines.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "download/fields.h"
+#include "core/fields.h"
 
-#include "aol/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <cstdint>
 #include <limits>

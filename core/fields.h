@@ -1,7 +1,7 @@
 #pragma once
 // The rules that turn the transfer window's texts into the download line's fields:
 // portable, no window system. Each deletion handles pending events through `pump`.
-#include "download/replace_text.h"
+#include "core/replace_text.h"
 #include <string>
 
 // Whether an AOL child with this first static text and caption is the transfer window.

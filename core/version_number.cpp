@@ -1,4 +1,4 @@
-#include "chat/version_number.h"
+#include "core/version_number.h"
 
 std::optional<double> ReadVersionNumber(const std::wstring& text) {
     // Plain decimal only: digits with at most one point between digits.

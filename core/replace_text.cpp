@@ -1,37 +1,12 @@
-#include "download/replace_text.h"
+#include "core/replace_text.h"
 
-#include "aol/runtime_error.h"
+#include "core/lower_case.h"
+#include "core/runtime_error.h"
 
 #include <cstdint>
 #include <limits>
 
 namespace {
-
-// One character to exactly one character, so a position in the lower-cased copy is the same
-// position in the text. Covers the letters the ANSI code page (1252) can bring in from AOL's
-// windows; the same on every platform, unlike the C library's locale-dependent towlower.
-wchar_t LowerChar(wchar_t c) {
-    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-    switch (c) {
-    case 0x152:
-        return 0x153; // OE ligature
-    case 0x160:
-        return 0x161; // S caron
-    case 0x17D:
-        return 0x17E; // Z caron
-    case 0x178:
-        return 0xFF; // Y diaeresis
-    default:
-        return c;
-    }
-}
-
-std::wstring LowerCase(const std::wstring& text) {
-    std::wstring lower(text);
-    for (wchar_t& c : lower)
-        c = LowerChar(c);
-    return lower;
-}
 
 // Positions and lengths are signed 32-bit: a sum that leaves that range is the overflow error.
 std::int32_t AddPositions(std::int64_t a, std::int64_t b) {
