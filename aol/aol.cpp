@@ -1,11 +1,28 @@
 #include "aol/aol.h"
 
+#include "aol/menu_remote.h"
+#include "aol/menuhook/menu_reply.h"
 #include "core/runtime_error.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+LRESULT(WINAPI* SendToAol)(HWND, UINT, WPARAM, LPARAM) = SendMessageA;
+
+HWND FindWindowByClass(const char* className) {
+    return FindWindowA(className, nullptr);
+}
+
+HWND FindChildByClass(HWND parent, HWND after, const char* className) {
+    // FindWindowEx treats parent 0 as the desktop; a lookup under a missing window finds nothing.
+    if (!parent) return nullptr;
+    return FindWindowExA(parent, after, className, nullptr);
+}
+
+namespace {
+
+// Texts go to AOL's windows in the ANSI code page and come back from them in it.
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
     int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
@@ -24,20 +41,6 @@ std::wstring FromAnsi(const std::string& bytes) {
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
     return text;
 }
-
-LRESULT(WINAPI* SendToAol)(HWND, UINT, WPARAM, LPARAM) = SendMessageA;
-
-HWND FindWindowByClass(const char* className) {
-    return FindWindowA(className, nullptr);
-}
-
-HWND FindChildByClass(HWND parent, HWND after, const char* className) {
-    // FindWindowEx treats parent 0 as the desktop; a lookup under a missing window finds nothing.
-    if (!parent) return nullptr;
-    return FindWindowExA(parent, after, className, nullptr);
-}
-
-namespace {
 
 // Reads through a buffer of the reported length plus one, then keeps what the window copied:
 // a window that over-reports leaves NULs behind, which would cut any line built from them.
@@ -81,14 +84,6 @@ void SendCharKey(HWND control, char key) {
     SendToAol(control, WM_CHAR, static_cast<unsigned char>(key), 0);
 }
 
-void DoEvents() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 MenuBar::MenuBar(HWND window) {
     bar_ = window ? GetMenu(window) : nullptr;
     count_ = GetMenuItemCount(bar_);
@@ -96,10 +91,12 @@ MenuBar::MenuBar(HWND window) {
         MenuAnswers answers;
         if (ReadMenuFromOwner(window, answers)) {
             count_ = answers.barCount;
-            remote_ = std::move(answers);
+            remote_ = std::make_unique<const MenuAnswers>(std::move(answers));
         }
     }
 }
+
+MenuBar::~MenuBar() = default;
 
 int MenuBar::SubItemCount(int i) const {
     if (remote_) {
@@ -110,24 +107,24 @@ int MenuBar::SubItemCount(int i) const {
 }
 
 std::wstring MenuBar::SubItemText(int i, int j) const {
-    std::string buffer(MenuTextCapacity, ' ');
+    using menureply::kTextCapacity;
+    std::string buffer(kTextCapacity, ' ');
     if (remote_) {
         if (i < 0 || i >= static_cast<int>(remote_->subCounts.size())) return FromAnsi(buffer);
         // Items are stored in probe order: every submenu before i, then item j of i.
         size_t item = 0;
         for (int k = 0; k < i; ++k)
             item += std::max(remote_->subCounts[k], 0);
-        size_t offset = (item + j) * MenuTextCapacity;
-        if (j >= 0 && j < remote_->subCounts[i] &&
-            offset + MenuTextCapacity <= remote_->texts.size())
-            buffer.assign(remote_->texts, offset, MenuTextCapacity);
+        size_t offset = (item + j) * kTextCapacity;
+        if (j >= 0 && j < remote_->subCounts[i] && offset + kTextCapacity <= remote_->texts.size())
+            buffer.assign(remote_->texts, offset, kTextCapacity);
     } else {
         HMENU sub = GetSubMenu(bar_, i);
         UINT id = GetMenuItemID(sub, j);
         // Flags 1: found by the identifier, not by position.
-        GetMenuStringA(sub, id, buffer.data(), MenuTextCapacity, 1);
+        GetMenuStringA(sub, id, buffer.data(), kTextCapacity, 1);
     }
     // At most 99 characters and an end mark, as Windows writes them; Wine fills all 100.
-    buffer[MenuTextCapacity - 1] = '\0';
+    buffer[kTextCapacity - 1] = '\0';
     return FromAnsi(buffer);
 }

@@ -2,14 +2,20 @@
 // The window-system operations Snorva uses on the AOL client: lookups by class, ANSI texts in
 // and out, keys, and the menu bar. Everything that touches user32 for AOL lives here.
 #include <windows.h>
+
+#include <memory>
 #include <string>
-#include <optional>
 
-#include "aol/menu_remote.h"
-
-// Texts go to the window system in the ANSI code page and come back from it.
-std::string ToAnsi(const std::wstring& text);
-std::wstring FromAnsi(const std::string& bytes);
+// AOL's window classes, as Snorva looks them up (the window system ignores their letter case).
+namespace aolclass {
+inline constexpr char kFrame[] = "AOL Frame25";    // the main window, with the menu bar
+inline constexpr char kMdiClient[] = "MDIClient";  // the frame's client, holding AOL's children
+inline constexpr char kChild[] = "AOL Child";      // a chat room, the transfer window, others
+inline constexpr char kRichText[] = "RICHCNTL";    // a room's conversation and its input
+inline constexpr char kListbox[] = "_AOL_Listbox"; // a room's list of people
+inline constexpr char kIcon[] = "_AOL_Icon";       // a button
+inline constexpr char kStatic[] = "_AOL_Static";   // a label
+} // namespace aolclass
 
 // First top-level window of a class (any letter case), or 0.
 HWND FindWindowByClass(const char* className);
@@ -33,23 +39,7 @@ extern LRESULT(WINAPI* SendToAol)(HWND window, UINT message, WPARAM wParam, LPAR
 void SetControlText(HWND control, const std::wstring& text);
 void SendCharKey(HWND control, char key);
 
-// Handle all pending events of this thread's windows, then return.
-void DoEvents();
-
-// While one lives, Snorva waits for the AOL client to answer: its window paints and can be
-// closed, and nothing else of it runs (its window procedure asks Active).
-class AolWait {
-  public:
-    AolWait() : outer_(waiting_) { waiting_ = true; }
-    AolWait(const AolWait&) = delete;
-    AolWait& operator=(const AolWait&) = delete;
-    ~AolWait() { waiting_ = outer_; }
-    static bool Active() { return waiting_; }
-
-  private:
-    static inline bool waiting_ = false;
-    bool outer_;
-};
+struct MenuAnswers; // aol/menu_remote.h
 
 // The AOL main window's menu bar, as the version probe reads it: the bar's item count, each
 // bar item's submenu item count, and each submenu item's text fetched by its command
@@ -58,6 +48,7 @@ class AolWait {
 class MenuBar {
   public:
     explicit MenuBar(HWND window);
+    ~MenuBar();
     // GetMenuItemCount of the bar: -1 when there is no bar or it cannot be read.
     int ItemCount() const { return count_; }
     // GetMenuItemCount of the submenu at bar position i: -1 when it has none.
@@ -68,5 +59,5 @@ class MenuBar {
   private:
     HMENU bar_ = nullptr;
     int count_ = -1;
-    std::optional<MenuAnswers> remote_; // set when the answers came from the owning process
+    std::unique_ptr<const MenuAnswers> remote_; // set when the answers came from the owner
 };

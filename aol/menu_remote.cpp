@@ -1,12 +1,11 @@
 #include "aol/menu_remote.h"
 
-#include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
+#include "win/events.h"
+#include "win/files.h"
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <type_traits>
 
 namespace {
 
@@ -29,21 +28,6 @@ struct Helper {
     HOOKPROC proc = nullptr;
 };
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 // menuhook.dll beside the running program, by full path; loaded once and kept, since every
 // later probe of a client under Wine needs it again.
 const Helper* LoadHelper() {
@@ -51,28 +35,14 @@ const Helper* LoadHelper() {
     if (helper.proc) return &helper;
     std::wstring folder = ProgramFolder();
     if (folder.empty()) return nullptr;
-    HMODULE module = LoadLibraryW((folder + L"\\menuhook.dll").c_str());
+    OwnedModule module(LoadLibraryW((folder + L"\\menuhook.dll").c_str()));
     if (!module) return nullptr;
-    auto proc =
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "MenuHookProc")));
-    if (!proc) {
-        FreeLibrary(module);
-        return nullptr;
-    }
-    helper = {module, proc};
+    auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "MenuHookProc")));
+    if (!proc) return nullptr;
+    helper = {module.release(), proc};
     return &helper;
 }
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct ViewUnmapper {
-    void operator()(void* view) const { UnmapViewOfFile(view); }
-};
-struct Unhooker {
-    void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
-};
-using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, Unhooker>;
 
 // The shared memory of one request, named after this process and the request's number. A name
 // somebody else already holds is refused: the answers must come from the helper alone.
@@ -91,8 +61,8 @@ class SharedReply {
     unsigned char* View() const { return static_cast<unsigned char*>(view_.get()); }
 
   private:
-    std::unique_ptr<void, HandleCloser> mapping_;
-    std::unique_ptr<void, ViewUnmapper> view_;
+    OwnedHandle mapping_;
+    OwnedView view_;
 };
 
 enum class Outcome { Answered, TooSmall, NoAnswer };
@@ -186,7 +156,7 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
     ask.state = Pending;
     std::memcpy(view, &ask, sizeof ask);
 
-    UniqueHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
+    OwnedHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
     if (!hook || !SendAndWait(window, request)) return {};
     hook.reset();
     return TakeAnswers(view, window, size, answers);

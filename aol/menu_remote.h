@@ -1,17 +1,16 @@
 #pragma once
 // Reading a menu bar from inside the process that owns it, for window systems that keep menus
-// per process (Wine): the answers the version probe's menu calls would get there.
+// per process (Wine): the answers the version probe's menu calls would get there. Used by
+// MenuBar (aol.h) alone.
 #include <windows.h>
+
 #include <string>
 #include <vector>
-
-// Size of the buffer each item's text is fetched into, filled with spaces first.
-constexpr int MenuTextCapacity = 100;
 
 struct MenuAnswers {
     int barCount = -1;
     std::vector<int> subCounts; // per bar position: its submenu's item count, -1 for none
-    std::string texts;          // MenuTextCapacity bytes per submenu item, in probe order
+    std::string texts;          // menureply::kTextCapacity bytes per submenu item, in probe order
 };
 
 // Whether `window`'s menu bar must be read inside its owner: it belongs to another process,

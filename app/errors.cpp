@@ -5,15 +5,18 @@
 #include <windows.h>
 
 namespace {
-bool ending = false;
-}
 
+bool ending = false;
+
+// "Run-time error 'N':", a blank line, the message, and the hint after another blank line.
 std::wstring RunTimeErrorText(const RunTimeError& error) {
     std::wstring text =
         L"Run-time error '" + lines::CounterText(error.Number()) + L"':\n\n" + error.Message();
     if (!error.Hint().empty()) text += L"\n\n" + error.Hint();
     return text;
 }
+
+} // namespace
 
 bool ProgramEnding() {
     return ending;

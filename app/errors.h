@@ -1,13 +1,11 @@
 #pragma once
 // The one place where a run-time error becomes a message box and the end of the program.
-#include "aol/aol.h"
 #include "core/runtime_error.h"
+
+#include <windows.h>
 
 #include <new>
 #include <string>
-
-// "Run-time error 'N':", a blank line, the message, and the hint after another blank line.
-std::wstring RunTimeErrorText(const RunTimeError& error);
 
 // Shows the error's box titled "Snorva", owned by `owner`, and ends the process with the
 // error's number. From the first call on, the program is ending: a later error adds no box.

@@ -2,12 +2,13 @@
 
 #include "app/errors.h"
 #include "app/input_box.h"
-#include "app/pause.h"
 #include "app/resource.h"
 #include "app/skin.h"
 #include "chat/chat.h"
 #include "core/lines.h"
 #include "download/download.h"
+#include "win/events.h"
+#include "win/files.h"
 
 #include <windowsx.h>
 
@@ -38,6 +39,16 @@ const Form1::MenuDesign Form1::kMenu[] = {
 
 namespace {
 
+// Copies a bitmap at its own size to (x, y), clipped to width × height.
+void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
+    OwnedDc source(CreateCompatibleDC(dc));
+    Selection select(source.get(), bitmap);
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    BitBlt(dc, x, y, info.bmWidth < width ? info.bmWidth : width,
+           info.bmHeight < height ? info.bmHeight : height, source.get(), 0, 0, SRCCOPY);
+}
+
 // Fixed pixel heights, the sizes the design's points give at 96 DPI: the strip, its labels and
 // the skin are pixels too, so the counter fits its box at any DPI setting.
 OwnedFont MakeFont(const wchar_t* face, int pixels) {
@@ -46,25 +57,22 @@ OwnedFont MakeFont(const wchar_t* face, int pixels) {
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
+// Hands the window to the window system's move loop, as if its caption were dragged.
+void DragWindow(HWND window) {
+    ReleaseCapture();
+    SendMessageA(window, WM_SYSCOMMAND, 0xF012, 0);
+}
+
 } // namespace
 
 void StayOnTop(HWND window) {
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void DragWindow(HWND window) {
-    ReleaseCapture();
-    SendMessageA(window, WM_SYSCOMMAND, 0xF012, 0);
-}
-
 Form1::Form1(HINSTANCE instance) : instance_(instance) {
     for (int i = 0; i < kControlCount; ++i) {
         if (kControls[i].kind == Kind::Label) captions_[i] = L"0";
     }
-}
-
-Form1::~Form1() {
-    if (menuBar_) DestroyMenu(menuBar_);
 }
 
 bool Form1::Create() {
@@ -102,9 +110,9 @@ bool Form1::Create() {
     return true;
 }
 
-HMENU Form1::BuildMenu() const {
-    HMENU bar = CreateMenu();
-    HMENU parents[3] = {bar, nullptr, nullptr};
+OwnedMenu Form1::BuildMenu() const {
+    OwnedMenu bar(CreateMenu());
+    HMENU parents[3] = {bar.get(), nullptr, nullptr};
     const int count = static_cast<int>(std::size(kMenu));
     for (int i = 0; i < count; ++i) {
         const MenuDesign& item = kMenu[i];
@@ -130,9 +138,8 @@ HMENU Form1::BuildMenu() const {
 // goes before the window system sees it.
 void Form1::ClipToWindow(HRGN region) const {
     if (!region) return;
-    HRGN window = CreateRectRgn(0, 0, kWidth, kHeight);
-    CombineRgn(region, region, window, RGN_AND);
-    DeleteObject(window);
+    OwnedRegion window(CreateRectRgn(0, 0, kWidth, kHeight));
+    CombineRgn(region, region, window.get(), RGN_AND);
 }
 
 void Form1::Form_Load() {
@@ -294,8 +301,8 @@ void Form1::Image3_Click() {
     POINT pointer{};
     GetCursorPos(&pointer);
     // The chosen command arrives afterwards as WM_COMMAND, its own event.
-    TrackPopupMenu(GetSubMenu(menuBar_, 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0,
-                   window_, nullptr);
+    TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x,
+                   pointer.y, 0, window_, nullptr);
 }
 
 // Switching on while on keeps the running minute: the ticks stay one minute apart.

@@ -1,7 +1,7 @@
 #pragma once
 // Form1: Snorva's one window. Its controls are windowless, as in the toolkit it was designed
 // in: pictures and labels drawn over the skin and hit-tested by the window itself.
-#include "app/gdi.h"
+#include "win/owners.h"
 
 #include <string>
 
@@ -16,7 +16,6 @@ class Form1 {
     explicit Form1(HINSTANCE instance);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
-    ~Form1();
 
     // Creates the window hidden, with its controls at their design values.
     bool Create();
@@ -72,11 +71,11 @@ class Form1 {
     void ClipToWindow(HRGN region) const;
     void SetCaption(int control, const std::wstring& caption);
     void DrawControl(HDC dc, int control) const;
-    HMENU BuildMenu() const;
+    OwnedMenu BuildMenu() const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
-    HMENU menuBar_ = nullptr; // never shown as a bar: it holds the popup
+    OwnedMenu menuBar_; // never shown as a bar: it holds the popup
     OwnedBitmap background_;
     OwnedBitmap pictures_[kControlCount];
     std::wstring captions_[kControlCount];
@@ -88,5 +87,3 @@ class Form1 {
 
 // Makes a window topmost without moving or sizing it.
 void StayOnTop(HWND window);
-// Hands the window to the window system's move loop, as if its caption were dragged.
-void DragWindow(HWND window);

@@ -1,96 +1,21 @@
 #include "app/skin.h"
 
 #include "core/runtime_error.h"
-
-#include <ocidl.h>
-#include <olectl.h>
+#include "win/files.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
-
-namespace {
-
-bool FileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-struct ReleaseDeleter {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-
-} // namespace
-
-std::wstring ProgramFolder() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            size_t slash = path.find_last_of(L"\\/");
-            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-namespace {
-
-// The whole file in movable memory that a stream takes over; null when it cannot be read.
-HGLOBAL ReadWholeFile(const std::wstring& path, DWORD& size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    LARGE_INTEGER length{};
-    HGLOBAL memory = nullptr;
-    // A skin is a few kilobytes; anything past 256 MB is no picture of ours.
-    if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= (256 << 20)) {
-        size = static_cast<DWORD>(length.QuadPart);
-        memory = GlobalAlloc(GMEM_MOVEABLE, size);
-        void* bytes = memory ? GlobalLock(memory) : nullptr;
-        DWORD read = 0;
-        const bool whole = bytes && ReadFile(file, bytes, size, &read, nullptr) && read == size;
-        if (bytes) GlobalUnlock(memory);
-        if (!whole && memory) memory = GlobalFree(memory);
-    }
-    CloseHandle(file);
-    return memory;
-}
-
-} // namespace
 
 OwnedBitmap LoadPictureFile(const std::wstring& path) {
     // OLE tells a missing file and a bad one apart only by obscure codes; decide "not found"
     // here so that the user learns which file is meant.
     if (!FileExists(path)) throw FileNotFound(path);
-    // Read here and decoded from memory: OleLoadPicturePath would take the path for a URL on
-    // Windows (a folder named with '#' or '%' would fail) and load the URL machinery with it.
-    DWORD size = 0;
-    HGLOBAL memory = ReadWholeFile(path, size);
-    if (!memory) throw InvalidPicture();
-    IStream* rawStream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &rawStream)) || !rawStream) {
-        GlobalFree(memory);
-        throw InvalidPicture();
-    }
-    std::unique_ptr<IStream, ReleaseDeleter> stream(rawStream); // frees the memory with it
-    IPicture* raw = nullptr;
-    HRESULT result = OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                                    reinterpret_cast<void**>(&raw));
-    if (FAILED(result) || !raw) throw InvalidPicture();
-    std::unique_ptr<IPicture, ReleaseDeleter> picture(raw);
-    SHORT type = PICTYPE_UNINITIALIZED;
-    OLE_HANDLE handle = 0;
-    if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP ||
-        FAILED(picture->get_Handle(&handle)) || !handle)
-        throw InvalidPicture();
+    OwnedCom<IPicture> picture = LoadPicture(path.c_str());
+    HBITMAP bitmap = picture ? PictureBitmap(*picture) : nullptr;
+    if (!bitmap) throw InvalidPicture();
     // Our own copy, so the picture object can go at once.
-    HANDLE copy =
-        CopyImage(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)), IMAGE_BITMAP, 0, 0, 0);
+    HANDLE copy = CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0);
     if (!copy) throw InvalidPicture();
     return OwnedBitmap(static_cast<HBITMAP>(copy));
 }

@@ -1,11 +1,8 @@
 #pragma once
 // The skin: the picture that is the window's background, and the region REGION.DLL cuts from it.
-#include "app/gdi.h"
+#include "win/owners.h"
 
 #include <string>
-
-// The folder of the running executable, without a trailing backslash.
-std::wstring ProgramFolder();
 
 // Loads a picture file (JPEG, BMP, GIF…) as a bitmap. A missing file raises error 53 naming
 // it; anything else that cannot be read as a picture raises 481.

@@ -3,10 +3,7 @@
 //   snorva_bench tick | startup | calls | memory      one section's rows
 //   snorva_bench --startup-steps FILE                 (internal) time start-up's steps here
 // Runs: SNORVA_BENCH_ROUNDS (default 7); ticks per run: SNORVA_BENCH_TICKS (default 10).
-#include "aol/aol.h"
 #include "app/form.h"
-#include "app/pause.h"
-#include "app/pause_loop.h"
 #include "app/skin.h"
 #include "bench/floor.h"
 #include "bench/measure.h"
@@ -16,6 +13,8 @@
 #include "download/download.h"
 #include "sim/sim.h"
 #include "tests/support/driver.h"
+#include "win/events.h"
+#include "win/files.h"
 
 #include <ole2.h>
 
@@ -154,7 +153,7 @@ int StartupSteps(const std::wstring& out) {
         GetWindowThreadProcessId(window, &pid);
         if (pid == GetCurrentProcessId()) break;
     }
-    const std::wstring skin = ThisFolder() + L"\\gfx\\main.jpg";
+    const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
     try {
         StayOnTop(window);
         OwnedBitmap picture = LoadPictureFile(skin);
@@ -176,7 +175,7 @@ void StartupSection() {
     const char* what = "Start-up overhead beyond Wine's own loading";
     driver::Process aol = StartAol(L"--version 8.0 --hidden");
     if (!aol) return Failed(what, "aolsim did not start");
-    const std::wstring folder = ThisFolder();
+    const std::wstring folder = ProgramFolder();
     const std::wstring steps = folder + L"\\startup-steps.txt";
 
     // What one greeting line costs when posted into a client in another process, as Snorva
@@ -357,7 +356,7 @@ void MemorySection() {
     const char* what = "snorva.exe after start-up: working set";
     driver::Process aol = StartAol(L"--version 8.0 --hidden");
     if (!aol) return Failed(what, "aolsim did not start");
-    const std::wstring folder = ThisFolder();
+    const std::wstring folder = ProgramFolder();
     std::vector<double> ws, priv, baseWs, basePriv;
     for (int r = 0; r < kRounds; ++r) {
         driver::Process snorva = driver::Start(folder + L"\\snorva.exe", L"");

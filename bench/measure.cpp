@@ -1,6 +1,6 @@
 #include "bench/measure.h"
 
-#include "app/pause.h"
+#include "win/events.h"
 
 #include <psapi.h>
 
@@ -21,16 +21,17 @@ double FileTimeMs(const FILETIME& t) {
 
 // A small file of /proc, whole; empty when it cannot be read.
 std::string ReadSmallFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    OwnedHandle file(handle);
     std::string text;
     char chunk[4096];
     DWORD got = 0;
     // /proc files claim size 0: read until the end.
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0 && text.size() < 1 << 20)
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0 &&
+           text.size() < 1 << 20)
         text.append(chunk, got);
-    CloseHandle(file);
     return text;
 }
 
@@ -146,13 +147,6 @@ int Setting(const char* name, int fallback) {
 
 OwnedHandle OpenForQuery(DWORD pid) {
     return OwnedHandle(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-}
-
-std::wstring ThisFolder() {
-    wchar_t path[MAX_PATH * 2];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    std::wstring text(path, length);
-    return text.substr(0, text.find_last_of(L"\\/"));
 }
 
 } // namespace bench

@@ -1,9 +1,8 @@
 #pragma once
 // What the benchmarks measure with: a monotonic clock, CPU time of this process and of the
 // Wine server, a process's memory, and a median with its spread over repeated runs.
-#include <windows.h>
+#include "win/owners.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,13 +46,6 @@ const char* Verdict(bool met);
 int Setting(const char* name, int fallback);
 
 // A handle to another process, opened to read its memory; closed when dropped.
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 OwnedHandle OpenForQuery(DWORD pid);
-
-// The folder of this executable, without the trailing backslash.
-std::wstring ThisFolder();
 
 } // namespace bench

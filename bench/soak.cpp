@@ -4,6 +4,7 @@
 //   SNORVA_SOAK_TICKS   ticks (default 1000); a sample every tenth of them
 #include "bench/measure.h"
 #include "tests/support/driver.h"
+#include "win/files.h"
 
 #include <cstdio>
 #include <string>
@@ -92,7 +93,7 @@ bool ChooseIdleOn(HWND window) {
 int main() {
     const int ticks = Setting("SNORVA_SOAK_TICKS", 1000);
     const int every = ticks >= 10 ? ticks / 10 : 1;
-    const std::wstring folder = ThisFolder();
+    const std::wstring folder = ProgramFolder();
     const std::wstring transcript = folder + L"\\soak-transcript.txt";
     DeleteFileW(transcript.c_str());
 

@@ -5,22 +5,43 @@
 #include "core/runtime_error.h"
 #include "core/version_number.h"
 
+namespace {
+
+// Up to AOL 5.0: the room's second RICHCNTL is its input.
+void ChatSendClassic(const std::wstring& line) {
+    HWND room = FindChatRoom();
+    HWND view = FindChildByClass(room, nullptr, aolclass::kRichText);
+    HWND input = view ? FindChildByClass(room, view, aolclass::kRichText) : nullptr;
+    SetControlText(input, line);
+    SendCharKey(input, '\r');
+}
+
+// From AOL 6.0 on: its first.
+void ChatSendModern(const std::wstring& line) {
+    HWND input = FindChildByClass(FindChatRoom(), nullptr, aolclass::kRichText);
+    SetControlText(input, line);
+    SendCharKey(input, '\r');
+}
+
+} // namespace
+
 HWND FindChatRoom() {
-    HWND mdi = FindChildByClass(FindWindowByClass("AOL Frame25"), nullptr, "MDIClient");
-    for (HWND child = FindChildByClass(mdi, nullptr, "AOL Child"); child;
-         child = FindChildByClass(mdi, child, "AOL Child")) {
+    using namespace aolclass;
+    HWND mdi = FindChildByClass(FindWindowByClass(kFrame), nullptr, kMdiClient);
+    for (HWND child = FindChildByClass(mdi, nullptr, kChild); child;
+         child = FindChildByClass(mdi, child, kChild)) {
         // A chat room holds all four; each is looked up, in this order.
-        bool rich = FindChildByClass(child, nullptr, "RICHCNTL");
-        bool list = FindChildByClass(child, nullptr, "_AOL_Listbox");
-        bool icon = FindChildByClass(child, nullptr, "_AOL_Icon");
-        bool label = FindChildByClass(child, nullptr, "_AOL_Static");
+        bool rich = FindChildByClass(child, nullptr, kRichText);
+        bool list = FindChildByClass(child, nullptr, kListbox);
+        bool icon = FindChildByClass(child, nullptr, kIcon);
+        bool label = FindChildByClass(child, nullptr, kStatic);
         if (rich && list && icon && label) return child;
     }
     return nullptr;
 }
 
 std::wstring AolVersion() {
-    MenuBar bar(FindWindowByClass("AOL Frame25"));
+    MenuBar bar(FindWindowByClass(aolclass::kFrame));
     int count = bar.ItemCount();
     if (count == 8) return L"3.0";
     if (count == 7) return L"2.5";
@@ -57,18 +78,4 @@ void ChatSend(const std::wstring& line) {
     } else {
         ChatSendClassic(line);
     }
-}
-
-void ChatSendClassic(std::wstring line) {
-    HWND room = FindChatRoom();
-    HWND view = FindChildByClass(room, nullptr, "RICHCNTL");
-    HWND input = view ? FindChildByClass(room, view, "RICHCNTL") : nullptr;
-    SetControlText(input, line);
-    SendCharKey(input, '\r');
-}
-
-void ChatSendModern(std::wstring line) {
-    HWND input = FindChildByClass(FindChatRoom(), nullptr, "richcntl");
-    SetControlText(input, line);
-    SendCharKey(input, '\r');
 }

@@ -10,5 +10,3 @@ std::wstring AolVersion();
 // Posts one line into the open chat room on the path the AOL version selects.
 // An AOL version that is not a number raises the type-mismatch error before any room is sought.
 void ChatSend(const std::wstring& line);
-void ChatSendClassic(std::wstring line);
-void ChatSendModern(std::wstring line);

@@ -2,10 +2,11 @@
 
 #include "aol/aol.h"
 #include "core/fields.h"
+#include "win/events.h"
+
+using aolclass::kStatic;
 
 namespace {
-
-const char* const kStatic = "_AOL_Static";
 
 // Both texts are always read, static first, so AOL sees the same reads whatever the answer.
 bool PassesTransferTest(HWND child) {
@@ -17,12 +18,12 @@ bool PassesTransferTest(HWND child) {
 } // namespace
 
 HWND FindTransferWindow() {
-    HWND main = FindWindowByClass("AOL Frame25");
-    HWND mdiClient = FindChildByClass(main, nullptr, "MDIClient");
-    HWND child = FindChildByClass(mdiClient, nullptr, "AOL Child");
+    HWND main = FindWindowByClass(aolclass::kFrame);
+    HWND mdiClient = FindChildByClass(main, nullptr, aolclass::kMdiClient);
+    HWND child = FindChildByClass(mdiClient, nullptr, aolclass::kChild);
     if (PassesTransferTest(child)) return child;
     do {
-        child = FindChildByClass(mdiClient, child, "AOL Child");
+        child = FindChildByClass(mdiClient, child, aolclass::kChild);
         if (PassesTransferTest(child)) return child;
     } while (child != nullptr);
     return nullptr;

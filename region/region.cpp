@@ -1,14 +1,11 @@
 // REGION.DLL: MakeRgn cuts a window region out of a picture file, leaving out a key colour.
 // The picture is decoded by the system's own OLE picture loader (JPEG, BMP, GIF), so the DLL
 // carries no decoder of its own.
-#include <windows.h>
-#include <ole2.h>
-#include <olectl.h>
+#include "win/files.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <type_traits>
 
 // The DLL stays small and free of the C++ runtime's exceptions: memory comes from the process
@@ -23,25 +20,6 @@ constexpr int keyTolerance = 64;
 
 // Rows fetched from the decoded picture at a time: bounds the memory used beside the picture.
 constexpr LONG bandRows = 256;
-
-// Larger files are refused rather than read into memory whole.
-constexpr LONGLONG maxFileBytes = 256LL << 20;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
-
-struct GlobalFreer {
-    void operator()(HGLOBAL h) const { GlobalFree(h); }
-};
-using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
-
-struct Releaser {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-using UniqueStream = std::unique_ptr<IStream, Releaser>;
-using UniquePicture = std::unique_ptr<IPicture, Releaser>;
 
 // A growable array of plain values on the process heap. Growth doubles, so appending stays
 // linear; Append reports failure instead of throwing.
@@ -90,58 +68,6 @@ template <class T> class HeapArray {
     T* items_ = nullptr;
     size_t size_ = 0, capacity_ = 0;
 };
-
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-// The whole file in movable global memory, as CreateStreamOnHGlobal wants it; null on failure.
-UniqueGlobal ReadWholeFile(const char* path, LONG& size) {
-    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr; // missing, a folder, or not readable
-    UniqueFile file(handle);
-    LARGE_INTEGER length{};
-    if (!GetFileSizeEx(file.get(), &length) || length.QuadPart <= 0 ||
-        length.QuadPart > maxFileBytes)
-        return nullptr;
-    size = static_cast<LONG>(length.QuadPart);
-    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size)));
-    if (!memory) return nullptr;
-    void* bytes = GlobalLock(memory.get());
-    if (!bytes) return nullptr;
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file.get(), bytes, static_cast<DWORD>(size), &read, nullptr);
-    GlobalUnlock(memory.get());
-    if (!ok || read != static_cast<DWORD>(size)) return nullptr;
-    return memory;
-}
-
-UniquePicture LoadPicture(const char* path) {
-    LONG size = 0;
-    UniqueGlobal memory = ReadWholeFile(path, size);
-    if (!memory) return nullptr;
-    IStream* raw = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, &raw)) || !raw) return nullptr;
-    memory.release(); // the stream frees it now
-    UniqueStream stream(raw);
-    void* picture = nullptr;
-    if (FAILED(OleLoadPicture(stream.get(), size, FALSE, IID_IPicture, &picture)) || !picture)
-        return nullptr;
-    return UniquePicture(static_cast<IPicture*>(picture));
-}
-
-// The decoded picture's bitmap, still owned by the picture; null for icons and metafiles,
-// which have no pixels of their own.
-HBITMAP BitmapOf(IPicture& picture) {
-    SHORT type = PICTYPE_UNINITIALIZED;
-    OLE_HANDLE handle = 0;
-    if (FAILED(picture.get_Type(&type)) || type != PICTYPE_BITMAP ||
-        FAILED(picture.get_Handle(&handle)))
-        return nullptr;
-    return reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
-}
 
 // Which channel values lie near the key's, one table per channel, so the per-pixel test is
 // three look-ups. A key channel outside 0..255 matches nothing: no pixel has that colour.
@@ -286,7 +212,7 @@ HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
     if (!GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return nullptr;
     const LONG width = info.bmWidth, height = info.bmHeight;
-    UniqueDc dc(CreateCompatibleDC(nullptr));
+    OwnedDc dc(CreateCompatibleDC(nullptr));
     if (!dc) return nullptr;
 
     // Bottom-up 32-bit rows, fetched a band at a time: the picture's row y is scan line
@@ -326,9 +252,9 @@ HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
 // own pixel coordinates; 0 when the file is missing, is no picture, or anything else fails.
 extern "C" HRGN __stdcall MakeRgn(const char* path, int32_t red, int32_t green, int32_t blue) {
     if (!path || !*path) return nullptr;
-    UniquePicture picture = LoadPicture(path);
+    OwnedCom<IPicture> picture = LoadPicture(path);
     if (!picture) return nullptr;
-    HBITMAP bitmap = BitmapOf(*picture);
+    HBITMAP bitmap = PictureBitmap(*picture);
     if (!bitmap) return nullptr;
     return RegionOfBitmap(bitmap, KeyTest(red, green, blue));
 }

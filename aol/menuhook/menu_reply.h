@@ -31,7 +31,9 @@ inline void FormatName(char (&name)[kNameSize], std::uint32_t process, std::uint
 }
 
 constexpr std::uint32_t kMagic = 0x554E4D53; // "SMNU"
-constexpr std::uint32_t kTextCapacity = 100; // bytes per submenu item's text buffer
+// Bytes of the buffer each submenu item's text is fetched into, filled with spaces first; the
+// version probe reads the same size directly where it can.
+constexpr std::uint32_t kTextCapacity = 100;
 
 enum State : std::int32_t {
     Pending = 0,  // written by the asker

@@ -3,12 +3,11 @@
 // request of Snorva's: the version probe's own menu calls on the menu bar of the window the
 // request names, written into the request's shared memory. It reads nothing else and writes
 // nowhere else, and nothing the shared memory holds can make it fail inside the client.
-#include <windows.h>
+#include "aol/menuhook/menu_reply.h"
+#include "win/owners.h"
 
 #include <cstdint>
 #include <cstring>
-
-#include "aol/menuhook/menu_reply.h"
 
 namespace {
 
@@ -63,26 +62,20 @@ void AnswerRequest(const CWPSTRUCT& message) {
     char name[kNameSize];
     FormatName(name, static_cast<std::uint32_t>(message.wParam),
                static_cast<std::uint32_t>(message.lParam));
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+    OwnedHandle mapping(OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name));
     if (!mapping) return; // not ours: somebody else's WM_NULL
-    void* view = MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0);
-    if (view) {
-        MEMORY_BASIC_INFORMATION info{};
-        if (VirtualQuery(view, &info, sizeof info) == sizeof info &&
-            info.RegionSize >= sizeof(Header)) {
-            // One copy, checked whole: the asker's half is not to be trusted.
-            Header request;
-            std::memcpy(&request, view, sizeof request);
-            auto window =
-                static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(message.hwnd));
-            if (request.magic == kMagic && request.state == Pending && request.window == window &&
-                request.size >= sizeof(Header) && request.size <= info.RegionSize) {
-                Answer(message.hwnd, static_cast<unsigned char*>(view), request.size);
-            }
-        }
-        UnmapViewOfFile(view);
-    }
-    CloseHandle(mapping);
+    OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    MEMORY_BASIC_INFORMATION info{};
+    if (!view || VirtualQuery(view.get(), &info, sizeof info) != sizeof info ||
+        info.RegionSize < sizeof(Header))
+        return;
+    // One copy, checked whole: the asker's half is not to be trusted.
+    Header request;
+    std::memcpy(&request, view.get(), sizeof request);
+    auto window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(message.hwnd));
+    if (request.magic == kMagic && request.state == Pending && request.window == window &&
+        request.size >= sizeof(Header) && request.size <= info.RegionSize)
+        Answer(message.hwnd, static_cast<unsigned char*>(view.get()), request.size);
 }
 
 } // namespace

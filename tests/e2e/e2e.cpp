@@ -192,37 +192,35 @@ std::string ReadPopup(HWND popup) {
 bool StripShows(HWND window, const std::wstring& text) {
     const auto picture = [](const char* name) {
         const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
-        return LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+        return OwnedBitmap(static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     };
-    HDC screen = GetDC(nullptr), expected = CreateCompatibleDC(screen);
-    HDC glyph = CreateCompatibleDC(screen);
-    HGDIOBJ strip = SelectObject(expected, picture("strip.bmp"));
+    WindowDc screen(nullptr);
+    OwnedDc expected(CreateCompatibleDC(screen.Get())), glyph(CreateCompatibleDC(screen.Get()));
+    const OwnedBitmap strip = picture("strip.bmp");
+    Selection stripSelected(expected.get(), strip.get());
     for (const auto& [name, x, y] : {std::tuple{"close.bmp", 15, 2}, {"menu.bmp", 24, 13}}) {
-        HGDIOBJ before = SelectObject(glyph, picture(name));
-        BitBlt(expected, x, y, 7, 7, glyph, 0, 0, SRCCOPY);
-        DeleteObject(SelectObject(glyph, before));
+        const OwnedBitmap bitmap = picture(name);
+        Selection selected(glyph.get(), bitmap.get());
+        BitBlt(expected.get(), x, y, 7, 7, glyph.get(), 0, 0, SRCCOPY);
     }
-    HGDIOBJ font = SelectObject(expected, CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                                      DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-    SetBkMode(expected, TRANSPARENT);
-    SetTextColor(expected, RGB(255, 255, 255));
+    const OwnedFont font(
+        CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    Selection fontSelected(expected.get(), font.get());
+    SetBkMode(expected.get(), TRANSPARENT);
+    SetTextColor(expected.get(), RGB(255, 255, 255));
     RECT label{80, 6, 105, 23};
-    DrawTextW(expected, text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(expected.get(), text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
     RECT at;
     GetWindowRect(window, &at);
-    HRGN outline = CreateRectRgn(0, 0, 0, 0);
-    bool same = GetWindowRgn(window, outline) != ERROR && at.right - at.left == 112 &&
+    const OwnedRegion outline(CreateRectRgn(0, 0, 0, 0));
+    bool same = GetWindowRgn(window, outline.get()) != ERROR && at.right - at.left == 112 &&
                 at.bottom - at.top == 21;
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 112; ++x)
-            same &= !PtInRegion(outline, x, y) ||
-                    GetPixel(expected, x, y) == GetPixel(screen, at.left + x, at.top + y);
-    DeleteObject(outline);
-    DeleteObject(SelectObject(expected, font));
-    DeleteObject(SelectObject(expected, strip));
-    DeleteDC(expected);
-    DeleteDC(glyph);
-    ReleaseDC(nullptr, screen);
+            same &=
+                !PtInRegion(outline.get(), x, y) ||
+                GetPixel(expected.get(), x, y) == GetPixel(screen.Get(), at.left + x, at.top + y);
     return same;
 }
 

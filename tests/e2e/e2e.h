@@ -4,6 +4,7 @@
 // exit status) and fails right there, saying what it expected, when the effect does not come.
 #include "sim/sim.h"
 #include "tests/support/driver.h"
+#include "win/owners.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,8 @@ const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL clie
                            "start Snorva again.";
 // Whether the window's outline holds the point (client coordinates); false when it has none.
 inline bool InRegion(HWND window, int x, int y) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool inside = GetWindowRgn(window, region) != ERROR && PtInRegion(region, x, y);
-    DeleteObject(region);
-    return inside;
+    OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(window, region.get()) != ERROR && PtInRegion(region.get(), x, y);
 }
 
 // A change to the copied program folder before Snorva starts: a file copied into it, under

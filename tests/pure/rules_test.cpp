@@ -1,9 +1,8 @@
 // Snorva's rules that need no other program: case-blind replacing, the download line's fields,
 // the minutes counter, and Pause (on a clock of our own, then for real).
-#include "app/pause.h"
-#include "app/pause_loop.h"
 #include "core/fields.h"
 #include "core/lines.h"
+#include "win/events.h"
 
 #include <windows.h>
 

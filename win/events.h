@@ -1,0 +1,74 @@
+#pragma once
+// The program's event loop beside its own window procedure: handling what is pending, pausing
+// while events go on being handled, and the wait for the AOL client during which nothing of
+// Snorva's runs but its painting and its close.
+#include <windows.h>
+
+#include <cmath>
+
+// Handles all pending events of this thread's windows, then returns.
+inline void DoEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Seconds on a clock that never runs backwards or wraps, from an arbitrary start.
+inline double MonotonicSeconds() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) / frequency;
+}
+
+// The waiting rule behind Pause, apart from the window system so that it can be tested with a
+// clock of our own: handle events, read the clock, and between turns sleep until the next
+// event or the deadline, whichever comes first. `now` gives seconds on a clock that never runs
+// backwards; `handleEvents` handles everything pending; `waitAtMost(seconds)` returns when an
+// event arrives or the time is up. No state is kept between calls, so a handler may pause again
+// inside `handleEvents`.
+template <class Now, class HandleEvents, class WaitAtMost>
+void PauseLoop(double seconds, Now now, HandleEvents handleEvents, WaitAtMost waitAtMost) {
+    const double start = now();
+    // Not `!(elapsed < seconds)`: a NaN pause returns at once too.
+    if (!(now() - start < seconds)) return;
+    for (;;) {
+        handleEvents();
+        const double elapsed = now() - start;
+        if (elapsed >= seconds) return;
+        waitAtMost(seconds - elapsed);
+    }
+}
+
+// Waits at least `seconds` while this thread's windows keep handling their events. Zero or
+// less returns at once without handling any. Re-entrant: a handler may pause inside a pause.
+inline void Pause(double seconds) {
+    // Between turns it sleeps until input of any kind arrives (MWMO_INPUTAVAILABLE: also input
+    // that is already queued but not yet looked at) or the time is up, instead of spinning a core.
+    PauseLoop(seconds, MonotonicSeconds, DoEvents, [](double left) {
+        const double ms = std::ceil(left * 1000.0);
+        const DWORD timeout = ms >= 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(ms);
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    });
+}
+
+// While one lives, Snorva waits for the AOL client to answer: its window paints and can be
+// closed, and nothing else of it runs (its window procedure asks Active).
+class AolWait {
+  public:
+    AolWait() : outer_(waiting_) { waiting_ = true; }
+    AolWait(const AolWait&) = delete;
+    AolWait& operator=(const AolWait&) = delete;
+    ~AolWait() { waiting_ = outer_; }
+    static bool Active() { return waiting_; }
+
+  private:
+    static inline bool waiting_ = false;
+    bool outer_;
+};
