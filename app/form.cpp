@@ -15,26 +15,26 @@
 #include <iterator>
 #include <string>
 
-const Form1::ControlDesign Form1::kControls[] = {
-    {L"Image3", 24, 13, 7, 7, Kind::Picture, IDB_MENU, &Form1::Image3_Click},
-    {L"Image2", 15, 2, 7, 7, Kind::Picture, IDB_CLOSE, &Form1::Image2_Click},
-    {L"loads", 48, 64, 25, 17, Kind::Label, 0, nullptr},
-    {L"min", 80, 6, 25, 17, Kind::Label, 0, nullptr},
-    {L"Image1", 0, 0, 112, 23, Kind::Picture, IDB_STRIP, &Form1::Image1_Click},
+constexpr Form1::ControlDesign Form1::kControls[] = {
+    {kImage3, 24, 13, 7, 7, Kind::Picture, IDB_MENU, &Form1::Image3_Click},
+    {kImage2, 15, 2, 7, 7, Kind::Picture, IDB_CLOSE, &Form1::Image2_Click},
+    {kLoads, 48, 64, 25, 17, Kind::Label, 0, nullptr},
+    {kMin, 80, 6, 25, 17, Kind::Label, 0, nullptr},
+    {kImage1, 0, 0, 112, 23, Kind::Picture, IDB_STRIP, &Form1::Image1_Click},
 };
 
-const Form1::MenuDesign Form1::kMenu[] = {
-    {0, L"menu", L"menu", true, nullptr},
-    {1, L"title", L"Snorva", false, nullptr},
-    {1, L"split", L"-", true, nullptr},
-    {1, L"idleon", L"idle on", true, &Form1::idleon_Click},
-    {1, L"idleoff", L"idle off", true, &Form1::idleoff_Click},
-    {1, L"split3", L"-", true, nullptr},
-    {1, L"info", L"info", true, nullptr},
-    {2, L"about", L"about", true, &Form1::about_Click},
-    {1, L"split2", L"-", true, nullptr},
-    {1, L"minimize", L"minimize", true, &Form1::minimize_Click},
-    {1, L"unloaded", L"unload", true, &Form1::unloaded_Click},
+constexpr Form1::MenuDesign Form1::kMenu[] = {
+    {0, L"menu", L"menu", true, 0, nullptr},
+    {1, L"title", L"Snorva", false, IDM_TITLE, nullptr},
+    {1, L"split", L"-", true, 0, nullptr},
+    {1, L"idleon", L"idle on", true, IDM_IDLEON, &Form1::idleon_Click},
+    {1, L"idleoff", L"idle off", true, IDM_IDLEOFF, &Form1::idleoff_Click},
+    {1, L"split3", L"-", true, 0, nullptr},
+    {1, L"info", L"info", true, 0, nullptr},
+    {2, L"about", L"about", true, IDM_ABOUT, &Form1::about_Click},
+    {1, L"split2", L"-", true, 0, nullptr},
+    {1, L"minimize", L"minimize", true, IDM_MINIMIZE, &Form1::minimize_Click},
+    {1, L"unloaded", L"unload", true, IDM_UNLOAD, &Form1::unloaded_Click},
 };
 
 namespace {
@@ -57,10 +57,15 @@ OwnedFont MakeFont(const wchar_t* face, int pixels) {
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
+// WM_SYSCOMMAND's command is its wParam less the four low bits the window system uses itself.
+constexpr WPARAM kSysCommandMask = 0xFFF0;
+// SC_MOVE with HTCAPTION in those bits: the move loop as if the caption were dragged.
+constexpr WPARAM kScDragMove = SC_MOVE | HTCAPTION;
+
 // Hands the window to the window system's move loop, as if its caption were dragged.
 void DragWindow(HWND window) {
     ReleaseCapture();
-    SendMessageA(window, WM_SYSCOMMAND, 0xF012, 0);
+    SendMessageA(window, WM_SYSCOMMAND, kScDragMove, 0);
 }
 
 } // namespace
@@ -70,6 +75,24 @@ void StayOnTop(HWND window) {
 }
 
 Form1::Form1(HINSTANCE instance) : instance_(instance) {
+    static_assert(std::size(kControls) == kControlCount, "one row of kControls per control");
+    static_assert(
+        [] {
+            for (int i = 0; i < kControlCount; ++i)
+                if (kControls[i].control != i) return false;
+            return true;
+        }(),
+        "kControls in the order of Control");
+    static_assert(
+        [] {
+            for (const MenuDesign& row : kMenu)
+                for (const MenuDesign& other : kMenu)
+                    if ((row.click && !row.command) ||
+                        (&row != &other && row.command && row.command == other.command))
+                        return false;
+            return true;
+        }(),
+        "every menu row that runs a handler has a command of its own");
     for (int i = 0; i < kControlCount; ++i) {
         if (kControls[i].kind == Kind::Label) captions_[i] = L"0";
     }
@@ -126,7 +149,7 @@ OwnedMenu Form1::BuildMenu() const {
         } else if (item.caption == std::wstring(L"-")) {
             AppendMenuW(parent, MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(parent, MF_STRING | (item.enabled ? 0 : MF_GRAYED), kFirstCommand + i,
+            AppendMenuW(parent, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.command,
                         item.caption);
         }
     }
@@ -201,7 +224,7 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         // While Snorva waits for AOL only Close goes on: a move or the system menu would run a
         // loop of the window system's own inside the wait.
-        return AolWait::Active() && (wParam & 0xFFF0) != SC_CLOSE;
+        return AolWait::Active() && (wParam & kSysCommandMask) != SC_CLOSE;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
         // whichever loop is running. A quit posted instead could be taken by an inner loop that
@@ -263,9 +286,9 @@ void Form1::OnButtonUp(POINT point) {
 }
 
 void Form1::OnCommand(int command) {
-    const int index = command - kFirstCommand;
-    if (index >= 0 && index < static_cast<int>(std::size(kMenu)) && kMenu[index].click)
-        Run(kMenu[index].click);
+    for (const MenuDesign& item : kMenu) {
+        if (item.command == command && item.click) Run(item.click);
+    }
 }
 
 void Form1::OnTimer(UINT_PTR id) {

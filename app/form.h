@@ -25,9 +25,12 @@ class Form1 {
     HWND Handle() const { return window_; }
 
   private:
+    // The controls, topmost first: the order of hit-testing; drawn in reverse, over the
+    // background. Each is the row of kControls at its own index.
+    enum Control { kImage3, kImage2, kLoads, kMin, kImage1, kControlCount };
     enum class Kind { Picture, Label };
     struct ControlDesign {
-        const wchar_t* name;
+        Control control; // the row's own index, checked when compiled
         int x, y, width, height;
         Kind kind;
         int bitmap; // resource of a picture, 0 for a label
@@ -38,15 +41,11 @@ class Form1 {
         const wchar_t* name;
         const wchar_t* caption; // "-" is a separator
         bool enabled;
+        int command; // IDM_… of resource.h; 0 for a separator and a row that opens a submenu
         void (Form1::*click)();
     };
-    // Topmost first: the order of hit-testing; drawn in reverse, over the background.
     static const ControlDesign kControls[];
     static const MenuDesign kMenu[];
-    static constexpr int kControlCount = 5;
-    static constexpr int kMin = 3;   // index of the minutes counter
-    static constexpr int kLoads = 2; // index of the loads label
-    static constexpr int kFirstCommand = 100;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

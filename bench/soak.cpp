@@ -2,6 +2,7 @@
 // through its timer's message, watched from outside for anything that grows. Prints rows of the
 // results table; the samples go to stderr.
 //   SNORVA_SOAK_TICKS   ticks (default 1000); a sample every tenth of them
+#include "app/form.h"
 #include "bench/measure.h"
 #include "tests/support/driver.h"
 #include "win/files.h"
@@ -14,8 +15,6 @@ using namespace bench;
 
 namespace {
 
-// Snorva's timer, as the program sets it (Timer1's identifier).
-constexpr UINT_PTR kTimer1 = 1;
 // Private bytes may settle by this much after the first tenth of the run (heap slack).
 constexpr double kNoiseBytes = 64 * 1024;
 
@@ -119,7 +118,7 @@ int main() {
     for (int tick = 1; tick <= ticks; ++tick) {
         DWORD_PTR result = 0;
         // Sent, so the next tick starts when this one (its half-second pause included) is done.
-        if (!SendMessageTimeoutA(window, WM_TIMER, kTimer1, 0, SMTO_NORMAL, 30000, &result))
+        if (!SendMessageTimeoutA(window, WM_TIMER, Form1::kTimer1, 0, SMTO_NORMAL, 30000, &result))
             return Fail("tick " + std::to_string(tick) + " did not return");
         if (tick % every == 0) samples.push_back(Take(tick, pid));
     }

@@ -107,7 +107,7 @@ TEST(IdleTick, DownloadLineFollowsHalfASecondLaterAndCommandsChosenInTheTickRunI
     // off chosen there stands between the tick's lines, and no tick counts after it; unload
     // chosen there ends the program before the download line.
     for (Item item : {Item::IdleOff, Item::Unload}) {
-        SendNotifyMessageA(s.Window(), WM_TIMER, 1, 0);
+        SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
         ASSERT_TRUE(s.Pick(item));
         if (item == Item::Unload) break;
         ASSERT_TRUE(s.Expect({UserLine(6), e2e::kDisengaged, download}));

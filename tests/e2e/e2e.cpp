@@ -126,7 +126,7 @@ bool Session::Choose(Item item) {
 
 bool Session::Tick(const std::vector<std::string>& lines) {
     // As the timer raises it: WM_TIMER with the timer's id, behind what is already queued.
-    SendNotifyMessageA(Window(), WM_TIMER, 1, 0);
+    SendNotifyMessageA(Window(), WM_TIMER, Form1::kTimer1, 0);
     return Expect(lines);
 }
 

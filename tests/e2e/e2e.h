@@ -2,6 +2,7 @@
 // What the end-to-end tests share: the lines the room should get, and each thing a person does
 // to Snorva as one step that confirms its effect (lines in the room, a window shown or gone, an
 // exit status) and fails right there, saying what it expected, when the effect does not come.
+#include "app/form.h"
 #include "sim/sim.h"
 #include "tests/support/driver.h"
 #include "win/owners.h"

@@ -37,7 +37,7 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
             HWND strip = s.Window();
             switch (inside) {
             case Inside::TickPause: // the user line is in: the tick is in its half second
-                SendNotifyMessageA(strip, WM_TIMER, 1, 0);
+                SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
                 ASSERT_TRUE(driver::WaitUntil([&] { return s.Said().size() == 2; }, 10000));
                 break;
             case Inside::Popup:
@@ -132,7 +132,8 @@ TEST(SlowAol, WhileSnorvaWaitsItsStripPaintsNothingElseRunsAndACloseEndsIt) {
     ASSERT_TRUE(s.Pick(Item::IdleOn)); // its line waits for AOL
     ASSERT_TRUE(AolHung());
     HWND strip = s.Window();
-    ASSERT_TRUE(Handled(strip, WM_TIMER, 1)); // idling is on, yet no tick runs inside the wait
+    // Idling is on, yet no tick runs inside the wait.
+    ASSERT_TRUE(Handled(strip, WM_TIMER, Form1::kTimer1));
     RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     EXPECT_TRUE(driver::WaitUntil([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, 5000))
         << "the strip was not painted";
@@ -172,7 +173,7 @@ TEST(AolGone, WhatNeedsNoAolWorksAndTheFirstLineEndsSnorvaInOneTypeMismatchBox) 
         if (then == Then::Pick)
             ASSERT_TRUE(s.Pick(item));
         else if (then == Then::Tick)
-            SendNotifyMessageA(strip, WM_TIMER, 1, 0);
+            SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
         else
             driver::PostClick(strip, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
         if (then != Then::CloseGlyph) {
@@ -180,7 +181,7 @@ TEST(AolGone, WhatNeedsNoAolWorksAndTheFirstLineEndsSnorvaInOneTypeMismatchBox) 
             ASSERT_TRUE(box);
             // Under the box the timer ticks and the close glyph is clicked: none of it may run.
             for (int i = 0; i < 3; ++i)
-                EXPECT_TRUE(Handled(strip, WM_TIMER, 1));
+                EXPECT_TRUE(Handled(strip, WM_TIMER, Form1::kTimer1));
             EXPECT_TRUE(Handled(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) &&
                         Handled(strip, WM_LBUTTONUP, 0, glyph));
             EXPECT_TRUE(s.Program().Running()) << "the close glyph ran under the box";
