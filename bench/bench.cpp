@@ -131,7 +131,7 @@ void TickSection() {
 const char* const kSteps[] = {"Wine: first bare window (display driver start)",
                               "OLE initialise",
                               "window creation (Form1::Create)",
-                              "picture load (OleLoadPicturePath)",
+                              "picture load (LoadPictureFile: file read, OleLoadPicture)",
                               "region (REGION.DLL load + MakeRgn + SetWindowRgn)",
                               "show (ShowWindow + first paint)"};
 constexpr int kStepCount = 6;

@@ -1,6 +1,7 @@
 #pragma once
-// The lines Snorva posts into the chat room, and the minutes counter's text rules. Pure, so
-// they are tested byte for byte without windows.
+// The lines Snorva posts into the chat room, and the minutes counter's text rules; no window
+// system. The counter's rules are tested alone; the lines byte for byte as the simulated
+// client's rooms receive them.
 #include <string>
 
 namespace lines {
