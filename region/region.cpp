@@ -159,15 +159,12 @@ class RegionBuilder {
                 UnionRect(&bound, &bound, &rects[i]);
             return Piece(slots, count, bound);
         }
-        HRGN first = Merge(rects, count / 2);
-        HRGN second = first ? Merge(rects + count / 2, count - count / 2) : nullptr;
-        const bool merged = second && CombineRgn(first, first, second, RGN_OR) != ERROR;
-        if (second) DeleteObject(second);
-        if (!merged && first) {
-            DeleteObject(first);
-            first = nullptr;
-        }
-        return first;
+        OwnedRegion first(Merge(rects, count / 2));
+        if (!first) return nullptr;
+        OwnedRegion second(Merge(rects + count / 2, count - count / 2));
+        if (!second || CombineRgn(first.get(), first.get(), second.get(), RGN_OR) == ERROR)
+            return nullptr;
+        return first.release();
     }
 
     bool Flush() {
