@@ -172,21 +172,21 @@ bool Session::ExpectEnd(DWORD status) {
 }
 
 std::string ReadPopup(HWND popup) {
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        menuprobe::kSize, menuprobe::kMapping);
-    const auto* text = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-    HMODULE probe = LoadLibraryA(MENU_PROBE_DLL);
-    HHOOK hook = SetWindowsHookExA(
-        WH_CALLWNDPROC,
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeHook"))),
-        probe, GetWindowThreadProcessId(popup, nullptr));
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(popup, WM_NULL, menuprobe::kAsk, 0, SMTO_NORMAL, 5000, &result);
-    UnhookWindowsHookEx(hook);
-    const std::string read = text ? text : "";
-    UnmapViewOfFile(text);
-    CloseHandle(mapping);
-    return read;
+    const OwnedHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 menuprobe::kSize, menuprobe::kMapping));
+    const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    const OwnedModule probe(LoadLibraryA(MENU_PROBE_DLL));
+    {
+        const OwnedHook hook(SetWindowsHookExA(WH_CALLWNDPROC,
+                                               reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                                   GetProcAddress(probe.get(), "ProbeHook"))),
+                                               probe.get(),
+                                               GetWindowThreadProcessId(popup, nullptr)));
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(popup, WM_NULL, menuprobe::kAsk, 0, SMTO_NORMAL, 5000, &result);
+    }
+    const auto* text = static_cast<const char*>(view.get());
+    return text ? text : "";
 }
 
 bool StripShows(HWND window, const std::wstring& text) {

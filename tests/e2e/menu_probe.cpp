@@ -1,6 +1,7 @@
 // menu_probe.dll: under Wine only a menu's own process can read it, so the tests hook this onto
 // Snorva's UI thread to read its open popup menu there.
 #include "tests/e2e/menu_probe.h"
+#include "win/owners.h"
 
 #include <string>
 
@@ -33,12 +34,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam == menuprobe::kAsk) {
         std::string text;
         WriteDown(reinterpret_cast<HMENU>(SendMessageA(sent->hwnd, MN_GETHMENU, 0, 0)), "", text);
-        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, menuprobe::kMapping);
-        if (auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))) {
-            lstrcpynA(view, text.c_str(), menuprobe::kSize);
-            UnmapViewOfFile(view);
-        }
-        CloseHandle(mapping);
+        const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, menuprobe::kMapping));
+        const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (view) lstrcpynA(static_cast<char*>(view.get()), text.c_str(), menuprobe::kSize);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

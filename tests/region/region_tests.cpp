@@ -1,5 +1,7 @@
 // REGION.DLL, loaded by full path and entered by name as Snorva does, on the skin and on
 // pictures whose key pixels are known.
+#include "win/owners.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,12 +20,11 @@ std::string Cut(const char* path, int width, int height) {
     using MakeRgnProc = HRGN(__stdcall*)(const char*, int32_t, int32_t, int32_t);
     static const auto make = reinterpret_cast<MakeRgnProc>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryA(REGION_DLL), "MakeRgn")));
-    HRGN region = make ? make(path, 255, 0, 255) : nullptr;
+    const OwnedRegion region(make ? make(path, 255, 0, 255) : nullptr);
     std::string pixels = region ? "" : "no region";
     for (int y = 0; y < height && region; ++y, pixels += '\n')
         for (int x = 0; x < width; ++x)
-            pixels += PtInRegion(region, x, y) ? '+' : '.';
-    DeleteObject(region);
+            pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
     return pixels;
 }
 
