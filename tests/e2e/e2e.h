@@ -47,8 +47,7 @@ inline Change Put(const std::string& from, const wchar_t* name) {
         CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + name).c_str(), FALSE);
     };
 }
-// Snorva as on a Windows that Wine cannot show (unseen_windows.cpp says how), given its
-// arguments.
+// Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
 inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
     setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
     setup.arguments = arguments;
@@ -63,11 +62,14 @@ inline RECT Rect(HWND window) {
 // Whether `done` comes true within `timeoutMs`; a failure saying `failure` when not.
 bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD timeoutMs = 10000);
 
-// Whether the window's thread is in the window system's move loop.
-inline bool Moving(HWND window) {
+// What the window's thread is doing: its capture, its move loop.
+inline GUITHREADINFO GuiThread(HWND window) {
     GUITHREADINFO info{sizeof info};
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.flags & GUI_INMOVESIZE;
+    return info;
+}
+inline bool Moving(HWND window) {
+    return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
 // Whether the strip on screen is its picture with its two glyphs and the minutes counter

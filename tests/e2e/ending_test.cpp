@@ -6,6 +6,8 @@
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
+#include <shlwapi.h>
+
 namespace {
 
 using e2e::Item;
@@ -70,11 +72,8 @@ struct DpiSetting {
     explicit DpiSetting(DWORD dpi) { Set(dpi); }
     ~DpiSetting() { Set(96); }
     static void Set(DWORD dpi) {
-        HKEY key;
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &key, nullptr);
-        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
-        RegCloseKey(key);
+        SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
     }
 };
 

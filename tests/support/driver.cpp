@@ -133,12 +133,6 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-bool CopyFolder(const std::wstring& from, const std::wstring& to) {
-    std::error_code error;
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, error);
-    return !error;
-}
-
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out << bytes;
@@ -153,10 +147,6 @@ std::wstring Widen(const std::string& text) {
 }
 
 } // namespace
-
-std::wstring DistFolder() {
-    return Widen(SNORVA_DIST);
-}
 
 std::wstring AolSimExe() {
     return Widen(SNORVA_BIN) + L"\\sim\\aolsim.exe";
@@ -176,7 +166,10 @@ Process StartAol(const std::string& options, const std::wstring& transcript,
 SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
     : folder_(temp_.Path() + L"\\" + setup.folderName),
       transcript_(temp_.Path() + L"\\transcript.txt") {
-    if (!CopyFolder(DistFolder(), folder_)) {
+    std::error_code copied; // the program folder this build made
+    std::filesystem::copy(Widen(SNORVA_DIST), folder_, std::filesystem::copy_options::recursive,
+                          copied);
+    if (copied) {
         error_ = "cannot copy the program folder";
         return;
     }

@@ -106,12 +106,10 @@ class TempFolder {
   private:
     std::wstring path_;
 };
-bool CopyFolder(const std::wstring& from, const std::wstring& to);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // ---- Snorva beside the simulated AOL client ----
 
-std::wstring DistFolder(); // the program folder this build made
 std::wstring AolSimExe();
 
 // The simulated AOL client started with `options` and its transcript at `transcript`, once it
