@@ -1,5 +1,6 @@
 #include "aol/aol.h"
 
+#include "aol/call.h"
 #include "aol/menu_remote.h"
 #include "aol/menuhook/menu_reply.h"
 #include "core/runtime_error.h"
@@ -44,44 +45,50 @@ std::wstring FromAnsi(const std::string& bytes) {
 
 // Reads through a buffer of the reported length plus one, then keeps what the window copied:
 // a window that over-reports leaves NULs behind, which would cut any line built from them.
-template <typename Copy> std::wstring ReadText(LRESULT reported, Copy copy) {
+template <typename Copy> std::string ReadText(LRESULT reported, Copy copy) {
     if (reported <= 0) return {};
     if (reported >= INT_MAX) throw Overflow();
     std::string buffer(static_cast<size_t>(reported) + 1, '\0');
     copy(buffer.data(), static_cast<int>(buffer.size()));
     buffer.resize(strnlen(buffer.data(), buffer.size()));
-    return FromAnsi(buffer);
+    return buffer;
 }
 
 } // namespace
 
 std::wstring GetCaption(HWND window) {
     if (!window) return {};
-    return ReadText(GetWindowTextLengthA(window),
-                    [window](char* buffer, int size) { GetWindowTextA(window, buffer, size); });
+    return FromAnsi(CallAol(window, [window] {
+        return ReadText(GetWindowTextLengthA(window),
+                        [window](char* buffer, int size) { GetWindowTextA(window, buffer, size); });
+    }));
 }
 
 std::wstring GetControlText(HWND control) {
     if (!control) return {};
-    return ReadText(SendToAol(control, WM_GETTEXTLENGTH, 0, 0), [control](char* buffer, int size) {
-        SendToAol(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
-    });
+    return FromAnsi(CallAol(control, [control] {
+        return ReadText(SendToAol(control, WM_GETTEXTLENGTH, 0, 0),
+                        [control](char* buffer, int size) {
+                            SendToAol(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+                        });
+    }));
 }
 
-void SetControlText(HWND control, const std::wstring& text) {
-    if (!control) return;
-    std::string bytes = ToAnsi(text);
-    SetLastError(0);
-    if (!SendToAol(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str())) &&
-        GetLastError() == ERROR_ACCESS_DENIED)
+void TypeLine(HWND input, const std::wstring& line) {
+    if (!input) return;
+    const bool refused = CallAol(input, [input, bytes = ToAnsi(line)] {
+        // The error is the one this send leaves, on the thread that made it.
+        SetLastError(0);
+        if (!SendToAol(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str())) &&
+            GetLastError() == ERROR_ACCESS_DENIED)
+            return true;
+        SendToAol(input, WM_CHAR, '\r', 0);
+        return false;
+    });
+    if (refused)
         throw PermissionDenied(L"Start Snorva the way AOL is started (as administrator): AOL runs "
                                L"with higher rights than Snorva, and Windows keeps Snorva's lines "
                                L"out of it.");
-}
-
-void SendCharKey(HWND control, char key) {
-    if (!control) return;
-    SendToAol(control, WM_CHAR, static_cast<unsigned char>(key), 0);
 }
 
 MenuBar::MenuBar(HWND window) {

@@ -24,20 +24,21 @@ HWND FindWindowByClass(const char* className);
 HWND FindChildByClass(HWND parent, HWND after, const char* className);
 
 // A window's caption and a control's text, read through a buffer of the reported length plus
-// one. Cut at the first NUL: what the window actually copied, not what it claimed.
+// one. Cut at the first NUL: what the window actually copied, not what it claimed. Each read is
+// one call to AOL (call.h).
 std::wstring GetCaption(HWND window);
 std::wstring GetControlText(HWND control);
 
-// Every message Snorva sends to AOL's windows goes through this, SendMessageA. A test build
-// stands in for Windows here with what Wine cannot show: a refusal of User Interface Privilege
-// Isolation, for an AOL that runs with higher rights than Snorva.
+// Every message Snorva sends to AOL's windows goes through this, SendMessageA, on the caller
+// thread of call.h. A test build stands in for Windows here with what Wine cannot show: a
+// refusal of User Interface Privilege Isolation, for an AOL that runs with higher rights.
 extern LRESULT(WINAPI* SendToAol)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// WM_SETTEXT with the text in the ANSI code page, and WM_CHAR. Results are not read, but for
-// Windows' refusal of the text (an AOL with higher rights), which raises error 70: the line
-// could never reach the room.
-void SetControlText(HWND control, const std::wstring& text);
-void SendCharKey(HWND control, char key);
+// Types a line into a chat input as one call to AOL: WM_SETTEXT with the line in the ANSI code
+// page, then WM_CHAR with Enter, each answered before the next goes. Results are not read, but
+// for Windows' refusal of the text (an AOL with higher rights), which raises error 70 and sends
+// no Enter: the line could never reach the room.
+void TypeLine(HWND input, const std::wstring& line);
 
 struct MenuAnswers; // aol/menu_remote.h
 

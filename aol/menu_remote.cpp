@@ -1,7 +1,8 @@
 #include "aol/menu_remote.h"
 
+#include "aol/aol.h"
+#include "aol/call.h"
 #include "aol/menuhook/menu_reply.h"
-#include "win/events.h"
 #include "win/files.h"
 
 #include <cstdint>
@@ -11,11 +12,6 @@ namespace {
 
 using namespace menureply;
 
-// While it waits for the client, Snorva looks this often whether the client's window is still
-// there; the client's answer, and input for Snorva's own window once it paints, wake it at once.
-constexpr DWORD kWindowCheckMs = 200;
-// How long a client may take before Snorva's window paints and can be closed while it waits.
-constexpr DWORD kPatienceMs = 400;
 // Room for the answers of an ordinary menu bar (some 600 submenu items) in one round trip;
 // larger menus tell the size they need, and the request is made once more with that size.
 constexpr std::uint32_t kFirstRequestSize = 64 * 1024;
@@ -108,39 +104,6 @@ Reply TakeAnswers(const unsigned char* view, HWND window, std::uint32_t size,
     return {Outcome::Answered};
 }
 
-// The last request whose wake-up the client has handled, told by SendMessageCallback.
-std::uint32_t lastHandled = 0;
-
-void CALLBACK OnHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
-    lastHandled = static_cast<std::uint32_t>(request);
-}
-
-// Wakes the client's UI thread with the request, once, and waits until the thread has handled
-// it, however long that takes: a client busy for longer than Windows calls hung (five seconds
-// without taking a message) answers afterwards, as a post to it would wait for it. Only a
-// window that has gone gives up. Nothing of Snorva's own runs meanwhile. What other programs
-// send to its window is taken at once; its own queue (clicks, the timer, painting) is left for
-// its own loops while the client answers within kPatienceMs, as it does at once unless busy.
-// After that Snorva's window paints and can be closed, and the rest of its queue is dropped,
-// as under an error's box.
-bool SendAndWait(HWND window, std::uint32_t request) {
-    if (!SendMessageCallbackA(window, WM_NULL, GetCurrentProcessId(), request, OnHandled, request))
-        return false;
-    AolWait waiting;
-    for (const DWORD start = GetTickCount();;) {
-        const bool slow = GetTickCount() - start >= kPatienceMs;
-        MSG message; // the client's answer comes in with what is sent
-        if (slow)
-            DoEvents();
-        else
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
-        if (lastHandled == request) return true;
-        if (!IsWindow(window)) return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, kWindowCheckMs, slow ? QS_ALLINPUT : QS_SENDMESSAGE,
-                                    slow ? MWMO_INPUTAVAILABLE : 0);
-    }
-}
-
 // One round trip: hook the client's UI thread, wake it with WM_NULL, unhook at once.
 Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
           MenuAnswers& answers) {
@@ -157,7 +120,11 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
     std::memcpy(view, &ask, sizeof ask);
 
     OwnedHook hook(SetWindowsHookExA(WH_CALLWNDPROC, helper.proc, helper.module, thread));
-    if (!hook || !SendAndWait(window, request)) return {};
+    if (!hook) return {};
+    // The wake-up waits for the client as every call to it does, however long it is busy.
+    CallAol(window, [window, request] {
+        return SendToAol(window, WM_NULL, GetCurrentProcessId(), request);
+    });
     hook.reset();
     return TakeAnswers(view, window, size, answers);
 }

@@ -16,6 +16,6 @@ struct MenuAnswers {
 // Whether `window`'s menu bar must be read inside its owner: it belongs to another process,
 // exists, and the direct count failed.
 bool MenuNeedsOwner(HWND window, HMENU bar, int directCount);
-// Gathers the answers inside the owning process, waiting for it as long as its window lasts.
-// False when the window went first, or the helper could not be used.
+// Gathers the answers inside the owning process, waiting for it as every call to AOL waits
+// (call.h). False when the helper could not be used or gave no answer.
 bool ReadMenuFromOwner(HWND window, MenuAnswers& answers);

@@ -4,6 +4,7 @@
 #include "app/input_box.h"
 #include "app/resource.h"
 #include "app/skin.h"
+#include "aol/call.h"
 #include "chat/chat.h"
 #include "core/lines.h"
 #include "download/download.h"
@@ -121,6 +122,7 @@ bool Form1::Create() {
     minFont_ = MakeFont(L"Tahoma", 9);   // 6.75 pt
     menuBar_ = BuildMenu();
 
+    MustWaitForAol = HeldWhileWaiting;
     // Created overlapped, since only an overlapped window is given the place where the window
     // system puts new windows (a popup's default is the screen's corner); then made borderless,
     // yet with a task-bar button and a title, so a minimised window comes back.
@@ -191,12 +193,59 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         static_cast<Form1*>(create->lpCreateParams)->window_ = window;
     }
+    // The session ends: Windows may end the process at any time after this returns, and AOL may
+    // be gone already. Nothing more is posted and no box stands in the way of the log-off.
+    if (message == WM_ENDSESSION && wParam) ExitProcess(0);
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // What is sent to the window while Snorva waits for AOL waits too, as what is posted does.
+    const MSG arrived{window, message, wParam, lParam, 0, {}};
+    if (form && WaitingForAol() && form->MustWait(arrived)) {
+        HeldMessages::Hold(arrived);
+        return 0;
+    }
     bool handled = false;
     // Under a run-time error's box the window still paints, but no click, tick or command runs.
     if (form && (!ProgramEnding() || message == WM_PAINT))
         AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
     return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Form1::HeldWhileWaiting(const MSG& message) {
+    // Only Snorva's window decides for itself; what a popup or a box is sent waits for its loop.
+    if (GetWindowLongPtrW(message.hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc))
+        return true;
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(message.hwnd, GWLP_USERDATA));
+    return !form || form->MustWait(message);
+}
+
+// While Snorva waits for AOL, every click, command and tick waits until AOL has answered, and
+// so do the system commands that would run a loop of the window system's own (move, size, the
+// system menu); then they run in the order they came. The close glyph, Alt+F4, the task bar's
+// Close and WM_CLOSE end Snorva at once; painting, minimising, restoring, the screen saver and
+// whatever the window system asks of the window go on.
+bool Form1::MustWait(const MSG& message) const {
+    const POINT point{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    switch (message.message) {
+    case WM_LBUTTONDOWN:
+        return HitTest(point) != kImage2;
+    case WM_LBUTTONUP:
+        return pressed_ != kImage2;
+    case WM_COMMAND:
+    case WM_TIMER:
+        return true;
+    case WM_SYSCOMMAND:
+        switch (message.wParam & kSysCommandMask) {
+        case SC_CLOSE:
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE:
+        case SC_RESTORE:
+        case SC_SCREENSAVE:
+        case SC_MONITORPOWER:
+            return false;
+        }
+        return true;
+    }
+    return false;
 }
 
 bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,10 +270,6 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return true;
-    case WM_SYSCOMMAND:
-        // While Snorva waits for AOL only Close goes on: a move or the system menu would run a
-        // loop of the window system's own inside the wait.
-        return AolWait::Active() && (wParam & kSysCommandMask) != SC_CLOSE;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
         // whichever loop is running. A quit posted instead could be taken by an inner loop that
@@ -282,25 +327,18 @@ void Form1::OnButtonUp(POINT point) {
     pressed_ = -1;
     if (GetCapture() == window_) ReleaseCapture();
     if (pressed >= 0 && HitTest(point) == pressed && kControls[pressed].click)
-        Run(kControls[pressed].click);
+        (this->*kControls[pressed].click)();
 }
 
 void Form1::OnCommand(int command) {
     for (const MenuDesign& item : kMenu) {
-        if (item.command == command && item.click) Run(item.click);
+        if (item.command == command && item.click) (this->*item.click)();
     }
 }
 
 void Form1::OnTimer(UINT_PTR id) {
     // Like the toolkit's timer: no tick while it is disabled, whatever message comes.
-    if (id == kTimer1 && timer1Enabled_) Run(&Form1::Timer1_Timer);
-}
-
-// While Snorva waits for AOL to answer, only the close glyph's click runs: every other click,
-// command or tick would post into a client that is not answering, inside the wait.
-void Form1::Run(void (Form1::*handler)()) {
-    if (AolWait::Active() && handler != &Form1::Image2_Click) return;
-    (this->*handler)();
+    if (id == kTimer1 && timer1Enabled_) Timer1_Timer();
 }
 
 void Form1::SetCaption(int control, const std::wstring& caption) {

@@ -54,7 +54,9 @@ class Form1 {
     void OnButtonUp(POINT point);
     void OnCommand(int command);
     void OnTimer(UINT_PTR id);
-    void Run(void (Form1::*handler)());
+    // What of what arrives must wait while Snorva waits for AOL (MustWaitForAol of call.h).
+    static bool HeldWhileWaiting(const MSG& message);
+    bool MustWait(const MSG& message) const;
 
     void Image1_Click();
     void Image2_Click();

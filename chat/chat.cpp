@@ -11,16 +11,12 @@ namespace {
 void ChatSendClassic(const std::wstring& line) {
     HWND room = FindChatRoom();
     HWND view = FindChildByClass(room, nullptr, aolclass::kRichText);
-    HWND input = view ? FindChildByClass(room, view, aolclass::kRichText) : nullptr;
-    SetControlText(input, line);
-    SendCharKey(input, '\r');
+    TypeLine(view ? FindChildByClass(room, view, aolclass::kRichText) : nullptr, line);
 }
 
 // From AOL 6.0 on: its first.
 void ChatSendModern(const std::wstring& line) {
-    HWND input = FindChildByClass(FindChatRoom(), nullptr, aolclass::kRichText);
-    SetControlText(input, line);
-    SendCharKey(input, '\r');
+    TypeLine(FindChildByClass(FindChatRoom(), nullptr, aolclass::kRichText), line);
 }
 
 } // namespace
@@ -69,10 +65,7 @@ std::wstring AolVersion() {
 
 void ChatSend(const std::wstring& line) {
     std::optional<double> version = ReadVersionNumber(AolVersion());
-    if (!version) {
-        throw TypeMismatch(L"No AOL client is running, or its version could not be told: "
-                           L"start AOL, enter a chat room, then start Snorva again.");
-    }
+    if (!version) throw NoAol();
     if (*version > 5.0) {
         ChatSendModern(line);
     } else {

@@ -26,6 +26,12 @@ inline RunTimeError Overflow() {
 inline RunTimeError TypeMismatch(std::wstring hint = {}) {
     return {13, L"Type mismatch", std::move(hint)};
 }
+// No AOL client to post to: none runs, its version cannot be told, or its window went while
+// Snorva waited for it.
+inline RunTimeError NoAol() {
+    return TypeMismatch(L"No AOL client is running, or its version could not be told: start AOL, "
+                        L"enter a chat room, then start Snorva again.");
+}
 inline RunTimeError FileNotFound(const std::wstring& file, std::wstring hint = {}) {
     return {53, L"File not found: " + file, std::move(hint)};
 }

@@ -1,10 +1,10 @@
 #pragma once
-// The program's event loop beside its own window procedure: handling what is pending, pausing
-// while events go on being handled, and the wait for the AOL client during which nothing of
-// Snorva's runs but its painting and its close.
+// Handling what is pending, pausing while events go on being handled, and keeping what arrives
+// while the thread may not handle it.
 #include <windows.h>
 
 #include <cmath>
+#include <vector>
 
 // Handles all pending events of this thread's windows, then returns.
 inline void DoEvents() {
@@ -58,17 +58,30 @@ inline void Pause(double seconds) {
     });
 }
 
-// While one lives, Snorva waits for the AOL client to answer: its window paints and can be
-// closed, and nothing else of it runs (its window procedure asks Active).
-class AolWait {
+// Messages that arrive while the thread must not run them (it waits for another program): kept
+// in the order they came and posted again, in that order, when the wait is over, as the window
+// system hands a busy program its queue. A timer's tick that is already kept is not kept twice:
+// a timer never delivers a backlog.
+class HeldMessages {
   public:
-    AolWait() : outer_(waiting_) { waiting_ = true; }
-    AolWait(const AolWait&) = delete;
-    AolWait& operator=(const AolWait&) = delete;
-    ~AolWait() { waiting_ = outer_; }
-    static bool Active() { return waiting_; }
+    static void Hold(const MSG& message) {
+        for (const MSG& held : held_)
+            if (message.message == WM_TIMER && held.message == WM_TIMER &&
+                held.hwnd == message.hwnd && held.wParam == message.wParam)
+                return;
+        held_.push_back(message);
+    }
+    static void PostAgain() {
+        std::vector<MSG> held;
+        held.swap(held_);
+        for (const MSG& m : held) {
+            if (m.hwnd)
+                PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
+            else
+                PostThreadMessageW(GetCurrentThreadId(), m.message, m.wParam, m.lParam);
+        }
+    }
 
   private:
-    static inline bool waiting_ = false;
-    bool outer_;
+    static inline std::vector<MSG> held_;
 };
