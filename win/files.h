@@ -33,13 +33,16 @@ inline bool FileExists(const std::wstring& path) {
 }
 
 // A file opened to be read from start to end; INVALID_HANDLE_VALUE when missing, a folder, or
-// not readable. REGION.DLL is given ANSI paths, the program has wide ones.
+// not readable. Others may go on writing, renaming or deleting it meanwhile: a virus scanner, an
+// indexer or an editor that holds the skin open must not keep Snorva from reading it. REGION.DLL
+// is given ANSI paths, the program has wide ones.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 inline HANDLE OpenToRead(const char* path) {
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    return CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 inline HANDLE OpenToRead(const wchar_t* path) {
-    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    return CreateFileW(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 

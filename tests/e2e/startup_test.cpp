@@ -70,9 +70,16 @@ TEST(StartUp, ARegionDllThatFindsNoRegionLeavesTheWindowARectangle) {
     EXPECT_TRUE(IsWindowVisible(s.Window()) && s.Expect({})); // and runs on
 }
 
-TEST(StartUp, HugeDetailedSkinStartsUpAndShapesTheWindowFromItsCorner) {
-    // 8000 x 8000: a checkerboard of the key colour and blue, a blue block in the corner.
-    Session s({.changeFolder = Put(HUGE_SKIN, L"\\gfx\\main.jpg")});
+TEST(StartUp, HugeDetailedSkinHeldOpenByAnotherProgramShapesTheWindowFromItsCorner) {
+    // 8000 x 8000: a checkerboard of the key colour and blue, a blue block in the corner. Held
+    // open for writing meanwhile, as a virus scanner, an indexer or an editor may hold it.
+    OwnedHandle held;
+    Session s({.changeFolder = [&](const std::wstring& folder) {
+        Put(HUGE_SKIN, L"\\gfx\\main.jpg")(folder);
+        held.reset(CreateFileW((folder + L"\\gfx\\main.jpg").c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    }});
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     EXPECT_TRUE(InRegion(s.Window(), 2, 2) && InRegion(s.Window(), 50, 18));
     EXPECT_FALSE(InRegion(s.Window(), 70, 10) || InRegion(s.Window(), 105, 2));
     EXPECT_TRUE(s.Expect({})); // and runs on
