@@ -32,6 +32,7 @@ struct ChildState {
     std::string caption; // bytes, NULs included
     int extra = 0;
     int percent = -1; // a progress bar is painted when 0..100
+    Client* client = nullptr;
 };
 
 namespace {
@@ -207,7 +208,28 @@ void PaintChild(HWND hwnd, const ChildState& state) {
 
 // ---- Window procedures ---------------------------------------------------------------------
 
+const char* RoleName(Role role) {
+    switch (role) {
+    case Role::Input:
+        return "input";
+    case Role::View:
+        return "view";
+    case Role::TransferStatic1:
+        return "transfer static";
+    default:
+        return "control";
+    }
+}
+
+// Inputs, views and the transfer window's first static know their client; other controls are
+// not watched.
+void Note(const ControlState& state, UINT message, const char* hangPoint = "") {
+    if (state.client) state.client->OnMessage(RoleName(state.role), message, hangPoint);
+}
+
 LRESULT OnControlTextAsked(ControlState& state, UINT message, WPARAM wp, LPARAM lp) {
+    const bool transfer = state.role == Role::TransferStatic1;
+    Note(state, message, transfer && message == WM_GETTEXTLENGTH ? "read" : "");
     // Each read of a text begins with its length: counted there, since Wine asks for the text
     // itself too when it carries the length to another process.
     if (message == WM_GETTEXT) return AnswerText(state.text, wp, lp);
@@ -217,6 +239,7 @@ LRESULT OnControlTextAsked(ControlState& state, UINT message, WPARAM wp, LPARAM 
 }
 
 LRESULT OnControlSetText(HWND hwnd, ControlState& state, const char* text) {
+    Note(state, WM_SETTEXT, "text");
     if (state.role == Role::View) return FALSE;                                      // read-only
     if (state.role == Role::Input && !state.client->OnInputText(state)) return TRUE; // closed
     state.text = text ? text : "";
@@ -225,6 +248,7 @@ LRESULT OnControlSetText(HWND hwnd, ControlState& state, const char* text) {
 }
 
 void OnControlChar(HWND hwnd, ControlState& state, char c) {
+    Note(state, WM_CHAR, c == '\r' ? "enter" : "");
     if (state.role != Role::Input) return;
     if (c == '\r') {
         state.client->OnEnter(state);
@@ -272,8 +296,10 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
     if (!state) return DefWindowProcA(hwnd, message, wp, lp);
     switch (message) {
     case WM_GETTEXTLENGTH:
+        state->client->OnMessage("child", message);
         return AnswerTextLength(state->caption, state->extra);
     case WM_GETTEXT:
+        state->client->OnMessage("child", message);
         return AnswerText(state->caption, wp, lp);
     case WM_SETTEXT:
         state->caption = lp ? reinterpret_cast<const char*>(lp) : "";
@@ -313,6 +339,9 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
         return 0;
     case kHangMessage:
         Sleep(static_cast<DWORD>(wp));
+        return 0;
+    case WM_NULL:
+        client->OnMessage("frame", message, "menu");
         return 0;
     case WM_DESTROY:
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -496,7 +525,7 @@ void Client::BuildMenu() {
 }
 
 HWND Client::MakeChild(const std::string& caption, RECT r, int percent) {
-    auto* state = new ChildState{caption, 0, percent};
+    auto* state = new ChildState{caption, 0, percent, this};
     HWND hwnd = CreateWindowExA(
         0, kChildClass, caption.c_str(),
         WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, r.left, r.top,
@@ -690,7 +719,26 @@ void Client::OnEnter(ControlState& input) {
 }
 
 void Client::AppendTranscript(const std::string& room, const std::string& line) {
-    if (options_.transcript.empty()) return;
+    AppendRecord(options_.transcript, room, line);
+}
+
+void Client::OnMessage(const char* window, UINT message, const char* hangPoint) {
+    const char* name = message == WM_SETTEXT         ? "WM_SETTEXT"
+                       : message == WM_CHAR          ? "WM_CHAR"
+                       : message == WM_GETTEXTLENGTH ? "WM_GETTEXTLENGTH"
+                       : message == WM_GETTEXT       ? "WM_GETTEXT"
+                                                     : "WM_NULL";
+    AppendRecord(options_.messageLog, window, name);
+    if (*hangPoint && options_.hangOn == hangPoint) {
+        options_.hangOn.clear();
+        Sleep(static_cast<DWORD>(std::exchange(options_.hangOnMs, 0)));
+    }
+}
+
+// <ms, QueryPerformanceCounter>TAB<what>TAB<bytes>LF appended to `path`, unless it is empty.
+void Client::AppendRecord(const std::string& path, const std::string& what,
+                          const std::string& bytes) {
+    if (path.empty()) return;
     LARGE_INTEGER now{}, frequency{};
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
@@ -698,9 +746,9 @@ void Client::AppendTranscript(const std::string& room, const std::string& line) 
     std::snprintf(stamp, sizeof stamp, "%.3f",
                   static_cast<double>(now.QuadPart) * 1000.0 /
                       static_cast<double>(frequency.QuadPart));
-    std::string record = std::string(stamp) + "\t" + room + "\t" + line + "\n";
+    std::string record = std::string(stamp) + "\t" + what + "\t" + bytes + "\n";
     // Opened for each record, so readers in other processes see every record at once.
-    HANDLE file = CreateFileA(options_.transcript.c_str(), FILE_APPEND_DATA,
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;

@@ -36,6 +36,9 @@ class Client {
     // The first static of the transfer window is asked for its length, as each read of it
     // begins; false when the window closed instead.
     bool OnTransferStatic1Asked();
+    // A message Snorva relies on came to one of the client's windows: written to the message
+    // log; when the client is to hang at this point, it blocks here before answering.
+    void OnMessage(const char* window, UINT message, const char* hangPoint = "");
 
   private:
     void Apply(Options next);
@@ -49,6 +52,8 @@ class Client {
     HWND MakeRoom(const std::string& name, RECT place);
     HWND MakeDecoy(int index);
     void AppendTranscript(const std::string& room, const std::string& line);
+    static void AppendRecord(const std::string& path, const std::string& what,
+                             const std::string& bytes);
 
     Options options_;
     HWND frame_ = nullptr;

@@ -135,6 +135,14 @@ void Parser::Option(std::string_view name) {
         o_.hangMs = Number(name, 0, 600000);
     } else if (name == "--hang-after-line") {
         o_.hangAfterLineMs = Number(name, 0, 600000);
+    } else if (name == "--hang-on") {
+        o_.hangOn = Value(name);
+        if (o_.hangOn != "text" && o_.hangOn != "enter" && o_.hangOn != "read" &&
+            o_.hangOn != "menu")
+            Fail("--hang-on wants text, enter, read or menu, not '" + o_.hangOn + "'");
+        o_.hangOnMs = Number(name, 0, 600000);
+    } else if (name == "--message-log") {
+        o_.messageLog = Value(name);
     } else if (name == "--version") {
         static const std::string_view known[] = {"2.5", "3.0", "4.0",     "5.0", "6.0",
                                                  "7.0", "8.0", "unknown", "none"};

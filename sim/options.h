@@ -30,6 +30,13 @@ inline constexpr char kUsage[] =
     "  --hang MS                 block the UI thread for MS milliseconds (a hung client)\n"
     "  --hang-after-line MS      once the next line has gone into a room, block the UI thread\n"
     "                            for MS milliseconds (the sender of its Enter is answered first)\n"
+    "  --hang-on WHAT MS         block the UI thread for MS milliseconds inside the next such\n"
+    "                            message, before answering it: text (a room input's WM_SETTEXT),\n"
+    "                            enter (its WM_CHAR 13), read (the transfer window's first\n"
+    "                            static asked for its length), menu (WM_NULL to the main window)\n"
+    "  --message-log PATH        append each WM_SETTEXT, WM_CHAR, WM_GETTEXTLENGTH, WM_GETTEXT\n"
+    "                            and WM_NULL the client's windows take to PATH as\n"
+    "                            <ms>TAB<window>TAB<message>LF (\"\" for none; the default)\n"
     "Menu bar\n"
     "  --version V               standard menu bar of AOL V: 2.5 (7 items), 3.0 (8 items),\n"
     "                            4.0 5.0 6.0 7.0 8.0 (6 items, Help names \"AOL V\"),\n"
@@ -130,6 +137,7 @@ struct TransferOptions {
 struct Options {
     bool hidden = false;    // --hidden
     std::string transcript; // --transcript
+    std::string messageLog; // --message-log
     MenuOptions menu;
     RoomOptions room;
     TransferOptions transfer;
@@ -138,6 +146,8 @@ struct Options {
     bool close = false;      // --close
     int hangMs = 0;          // --hang
     int hangAfterLineMs = 0; // --hang-after-line: kept until the next line
+    std::string hangOn;      // --hang-on: kept until that message comes
+    int hangOnMs = 0;
 };
 
 struct Parsed {

@@ -54,6 +54,12 @@ inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup 
     return setup;
 }
 
+// The simulated client on a thread of Snorva's own process (unseen_windows.cpp), where every call
+// to it waits in Snorva as on Windows, with `options`.
+inline driver::SnorvaSetup Inside(const std::string& options) {
+    return {.aol = options, .aolInside = true, .changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe")};
+}
+
 inline RECT Rect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);

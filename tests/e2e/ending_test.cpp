@@ -1,8 +1,7 @@
 // What ends Snorva and where it runs: a close from outside ends it with nothing running after;
-// it opens where its starter asks, from any program folder on any drive, the same at any DPI; an
-// AOL that takes no message is waited for as long as its window lasts; with AOL gone, what needs
-// no AOL works on, and the first line to post ends Snorva in a run-time error under which
-// nothing runs.
+// it opens where its starter asks, from any program folder on any drive, the same at any DPI;
+// with AOL gone, what needs no AOL works on, and the first line to post ends Snorva in a
+// run-time error under which nothing runs.
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
@@ -107,65 +106,26 @@ bool Handled(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
 }
 
-// A window of AOL's that has taken no message for five seconds: hung, as Windows counts it.
-bool AolHung() {
-    return driver::WaitUntil([] { return IsHungAppWindow(FindWindowA("AOL Frame25", nullptr)); },
-                             15000);
-}
-
-TEST(SlowAol, EightSecondsWithoutAMessageAfterTheFirstGreetingLineAreWaitedFor) {
-    Session s({.aol = "--version 8.0 --hang-after-line 8000"}, false);
-    HWND dialog = s.WaitForHandleDialog();
-    ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "zibbet"));
-    ASSERT_TRUE(s.Expect({e2e::kByLine}));
-    EXPECT_TRUE(AolHung());
-    ASSERT_TRUE(s.Expect({e2e::kLoadsLine}, 30000));
-    EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(s.Window()); }, 10000));
-    driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    EXPECT_TRUE(s.ExpectEnd(0));
-}
-
-TEST(SlowAol, WhileSnorvaWaitsItsStripPaintsNothingElseRunsAndACloseEndsIt) {
-    Session s;
-    ASSERT_TRUE(sim::Control("--hang 60000"));
-    ASSERT_TRUE(s.Pick(Item::IdleOn)); // its line waits for AOL
-    ASSERT_TRUE(AolHung());
-    HWND strip = s.Window();
-    // Idling is on, yet no tick runs inside the wait.
-    ASSERT_TRUE(Handled(strip, WM_TIMER, Form1::kTimer1));
-    RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    EXPECT_TRUE(driver::WaitUntil([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, 5000))
-        << "the strip was not painted";
-    EXPECT_TRUE(e2e::StripShows(strip, L"0"));
-    PostMessageA(strip, WM_CLOSE, 0, 0);
-    std::optional<DWORD> status = s.Program().Wait(1000);
-    ASSERT_TRUE(status) << "Snorva still runs a second after the close";
-    EXPECT_EQ(*status, 0u);
-    EXPECT_TRUE(s.Said().empty());
-}
-
-// AOL closed after start-up, or while Snorva waits for it: what needs no AOL still works; the
-// first line Snorva then tries to post ends it in one box, under which nothing runs.
+// AOL closed after start-up: what needs no AOL still works; the first line Snorva then tries to
+// post ends it in one box, under which nothing runs.
 TEST(AolGone, WhatNeedsNoAolWorksAndTheFirstLineEndsSnorvaInOneTypeMismatchBox) {
     enum class Then { Pick, Tick, CloseGlyph };
     const struct {
         bool (*first)(Session&); // what needs no AOL, done after it has gone
         Then then;
         Item item = Item::Title;
-        const char* close = "--close";
     } rows[] = {{[](Session& s) { return s.Choose(Item::About); }, Then::Pick, Item::IdleOn},
                 {[](Session& s) { return s.Choose(Item::Minimize) && s.Restore(); }, Then::Pick,
                  Item::IdleOff},
                 {[](Session& s) { return s.Drag(100, -75); }, Then::Pick, Item::Unload},
                 {nullptr, Then::Tick},
-                {nullptr, Then::CloseGlyph},
-                {nullptr, Then::Pick, Item::IdleOn, "--hang 4000 --close"}}; // while its line waits
+                {nullptr, Then::CloseGlyph}};
     for (const auto& row : rows) {
         SCOPED_TRACE("row " + std::to_string(&row - rows));
-        const auto& [first, then, item, close] = row;
+        const auto& [first, then, item] = row;
         Session s({.at = POINT{0, 700}}); // below the box
         ASSERT_TRUE(s.Choose(Item::IdleOn));
-        ASSERT_TRUE(sim::Control(close)); // "--close" has closed it when it answers
+        ASSERT_TRUE(sim::Control("--close")); // closed when it answers
         ASSERT_TRUE(!first || first(s));
         HWND strip = s.Window();
         const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);

@@ -6,9 +6,14 @@
 //                     its windows, answering 0 with ERROR_ACCESS_DENIED (User Interface Privilege
 //                     Isolation). Windows refuses WM_CHAR too; here it goes through, so that an
 //                     Enter sent after a refusal would post an empty line into the room.
+//   --aol-inside OPTIONS…  the simulated AOL client runs on a thread of Snorva's own process,
+//                     started with the rest of the command line, before Snorva starts: the
+//                     nearest Wine comes to Windows, where every call to AOL waits in Snorva
+//                     (menus read directly, texts through SendMessage to a busy thread).
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"
+#include "sim/sim.h"
 
 #include <cstring>
 
@@ -32,5 +37,7 @@ LRESULT WINAPI TextRefused(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     if (std::strstr(arguments, "--no-short-names")) ShortPathName = LongPathOnly;
     if (std::strstr(arguments, "--aol-elevated")) SendToAol = TextRefused;
+    if (const char* aol = std::strstr(arguments, "--aol-inside"))
+        if (!sim::StartInProcess(aol + std::strlen("--aol-inside"))) return 3;
     return RunSnorva(instance);
 }

@@ -146,6 +146,11 @@ std::wstring Widen(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
+// Paths of ours are made of the temporary folder's ASCII name.
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
 } // namespace
 
 std::wstring AolSimExe() {
@@ -165,7 +170,7 @@ Process StartAol(const std::string& options, const std::wstring& transcript,
 
 SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
     : folder_(temp_.Path() + L"\\" + setup.folderName),
-      transcript_(temp_.Path() + L"\\transcript.txt") {
+      transcript_(temp_.Path() + L"\\transcript.txt"), messages_(temp_.Path() + L"\\messages.txt") {
     std::error_code copied; // the program folder this build made
     std::filesystem::copy(Widen(SNORVA_DIST), folder_, std::filesystem::copy_options::recursive,
                           copied);
@@ -174,11 +179,15 @@ SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
         return;
     }
     if (setup.changeFolder) setup.changeFolder(folder_);
-    if (setup.withAol && !(aol_ = StartAol(setup.aol, transcript_, temp_.Path()))) {
+    const std::string aol = setup.aol + " --message-log \"" + Narrow(messages_) + "\"";
+    std::wstring arguments = setup.arguments;
+    if (setup.aolInside)
+        arguments += L" --aol-inside " + Widen(aol) + L" --transcript \"" + transcript_ + L"\"";
+    else if (setup.withAol && !(aol_ = StartAol(aol, transcript_, temp_.Path()))) {
         error_ = "the simulated client did not start";
         return;
     }
-    if (!(program_ = Start(folder_ + L"\\snorva.exe", setup.arguments, setup.startIn, setup.at)))
+    if (!(program_ = Start(folder_ + L"\\snorva.exe", arguments, setup.startIn, setup.at)))
         error_ = "no Snorva";
 }
 

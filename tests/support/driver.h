@@ -119,7 +119,9 @@ Process StartAol(const std::string& options, const std::wstring& transcript,
 
 struct SnorvaSetup {
     bool withAol = true;
-    std::string aol = "--version 8.0";   // the simulated client's options; a transcript is added
+    std::string aol = "--version 8.0"; // the simulated client's options; its logs are added
+    bool aolInside = false; // the client on a thread of Snorva's process: by a test build of
+                            // Snorva that takes `--aol-inside OPTIONS` (put by changeFolder)
     std::wstring folderName = L"snorva"; // the program folder's copy, named with any characters
     std::function<void(const std::wstring& folder)> changeFolder; // called before the start
     std::wstring startIn;    // Snorva's working folder; empty: the program folder
@@ -143,6 +145,8 @@ class SnorvaRun {
     Process& Program() { return program_; }
     const std::wstring& Folder() const { return folder_; }
     std::vector<PostedLine> Lines() const { return ReadTranscript(transcript_); }
+    // What the client's windows were sent, as its message log holds it: <window>, <message>.
+    std::vector<PostedLine> Messages() const { return ReadTranscript(messages_); }
     // Snorva's main window, shown or not; 0 before it exists.
     HWND Window() const { return FindProcessWindow(program_.Id(), kFormClass); }
     HWND WaitForHandleDialog(DWORD timeoutMs = 30000) const {
@@ -151,7 +155,7 @@ class SnorvaRun {
 
   private:
     TempFolder temp_; // dropped last: the processes go first
-    std::wstring folder_, transcript_;
+    std::wstring folder_, transcript_, messages_;
     Process aol_, program_;
     std::string error_;
 };
