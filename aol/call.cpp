@@ -52,6 +52,29 @@ Caller* TheCaller() {
     return caller;
 }
 
+// A handle to AOL's thread, kept from call to call: opening one costs about as much as the call.
+class AolThread {
+  public:
+    void Keep(DWORD id) {
+        if (id != id_) Open(id);
+    }
+    HANDLE Handle() const { return handle_.get(); }
+    // Whether the thread has ended, once its handle is set. The handle kept may be of an earlier
+    // thread whose id a new one now has: then it is renewed, and the new one has not ended.
+    bool Ended() {
+        Open(id_);
+        return !handle_ || WaitForSingleObject(handle_.get(), 0) == WAIT_OBJECT_0;
+    }
+
+  private:
+    void Open(DWORD id) {
+        id_ = id;
+        handle_.reset(id ? OpenThread(SYNCHRONIZE, FALSE, id) : nullptr);
+    }
+    DWORD id_ = 0;
+    OwnedHandle handle_;
+};
+
 bool waiting = false;
 
 // Marks the wait, and posts again what it held when it is over.
@@ -101,32 +124,30 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
     // longer names a window of it (a handle of a window that went may name another one later).
     const HWND aol = GetAncestor(window, GA_ROOT);
     const DWORD aolThreadId = GetWindowThreadProcessId(aol, nullptr);
-    const OwnedHandle aolThread(aolThreadId ? OpenThread(SYNCHRONIZE, FALSE, aolThreadId)
-                                            : nullptr);
-    const auto gone = [&] {
-        return GetWindowThreadProcessId(aol, nullptr) != aolThreadId ||
-               (aolThread && WaitForSingleObject(aolThread.get(), 0) == WAIT_OBJECT_0);
-    };
-    const HANDLE wakers[] = {caller->done, aolThread.get()};
+    const auto windowGone = [&] { return GetWindowThreadProcessId(aol, nullptr) != aolThreadId; };
+    static AolThread aolThread;
+    aolThread.Keep(aolThreadId);
 
     const unsigned number = caller->handed + 1;
     caller->trip = trip.get();
     caller->handed = number;
     SetEvent(caller->work);
-    {
-        Waiting waiting;
-        while (caller->finished < number) {
-            if (gone()) {
-                trip.release(); // the caller thread may still be in it; the program ends anyway
-                throw NoAol();
-            }
-            MsgWaitForMultipleObjectsEx(aolThread ? 2 : 1, wakers, kWindowCheckMs, QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE);
-            HandleWhileWaiting();
+    Waiting waiting;
+    for (;;) {
+        // AOL's thread first: when both are set, its end is what the wait sees.
+        const HANDLE wakers[] = {aolThread.Handle(), caller->done};
+        const DWORD first = aolThread.Handle() ? 0 : 1;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(2 - first, wakers + first, kWindowCheckMs,
+                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0 + 1 - first && caller->finished >= number) break;
+        if ((woke == WAIT_OBJECT_0 && !first && aolThread.Ended()) || windowGone()) {
+            trip.release(); // the caller thread may still be in it; the program ends anyway
+            throw NoAol();
         }
+        HandleWhileWaiting();
     }
     // A window that went during the call answers nothing: the call may have been lost with it.
-    if (gone()) throw NoAol();
+    if (windowGone()) throw NoAol();
     return trip;
 }
 

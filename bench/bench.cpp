@@ -5,6 +5,7 @@
 // Runs: SNORVA_BENCH_ROUNDS (default 7); ticks per run: SNORVA_BENCH_TICKS (default 10).
 #include "app/form.h"
 #include "app/skin.h"
+#include "aol/call.h"
 #include "bench/floor.h"
 #include "bench/measure.h"
 #include "chat/chat.h"
@@ -305,6 +306,19 @@ void CallsSection() {
             sim::StopInProcess();
         }
         RowBesideFloor(what, ours, floor);
+    }
+    // What the one wait for AOL adds to each call: an empty call carried by the caller thread,
+    // beside the same call made here.
+    {
+        const char* what = "The one wait for AOL, per call (an empty call)";
+        if (!sim::StartInProcess("--version 8.0 --hidden")) return Failed(what, "no client");
+        HWND frame = FindWindowA("AOL Frame25", nullptr);
+        std::vector<double> carried, here;
+        Compare(
+            1000, [&] { CallAol(frame, [] { return 0; }); }, [] {}, carried, here);
+        sim::StopInProcess();
+        Row(what, "on the caller thread: " + Show(Summarize(carried), "ms", 3),
+            "made here: " + Show(Summarize(here), "ms", 3), "", "time only", "");
     }
     if (!sim::StartInProcess("--version 8.0 --hidden --decoys 1000 --transfer"))
         return Failed("FindTransferWindow", "no client");
