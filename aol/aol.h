@@ -23,6 +23,17 @@ HWND FindWindowByClass(const char* className);
 // Under parent 0 nothing is found.
 HWND FindChildByClass(HWND parent, HWND after, const char* className);
 
+// The first AOL child, in child order, that passes `test`, or 0: the children of class
+// "AOL Child" under the main window's MDI client, each looked up after the one before.
+template <class Test> HWND FindAolChild(Test test) {
+    using namespace aolclass;
+    HWND mdi = FindChildByClass(FindWindowByClass(kFrame), nullptr, kMdiClient);
+    for (HWND child = FindChildByClass(mdi, nullptr, kChild); child;
+         child = FindChildByClass(mdi, child, kChild))
+        if (test(child)) return child;
+    return nullptr;
+}
+
 // A window's caption and a control's text, read through a buffer of the reported length plus
 // one. Cut at the first NUL: what the window actually copied, not what it claimed. Each read is
 // one call to AOL (call.h).

@@ -5,10 +5,7 @@
 #include "app/resource.h"
 #include "app/skin.h"
 #include "aol/call.h"
-#include "chat/chat.h"
 #include "core/lines.h"
-#include "download/download.h"
-#include "win/events.h"
 #include "win/files.h"
 
 #include <windowsx.h>
@@ -17,10 +14,15 @@
 #include <string>
 
 constexpr Form1::ControlDesign Form1::kControls[] = {
+    // The menu glyph: opens the popup menu.
     {kImage3, 24, 13, 7, 7, Kind::Picture, IDB_MENU, &Form1::Image3_Click},
+    // The close glyph: ends Snorva at once.
     {kImage2, 15, 2, 7, 7, Kind::Picture, IDB_CLOSE, &Form1::Image2_Click},
+    // Lies wholly below the window's 21 rows, never seen: it only holds the loads count.
     {kLoads, 48, 64, 25, 17, Kind::Label, 0, nullptr},
+    // The minutes counter, white on the strip's display box.
     {kMin, 80, 6, 25, 17, Kind::Label, 0, nullptr},
+    // The title strip under everything: the drag handle (its last two rows lie outside).
     {kImage1, 0, 0, 112, 23, Kind::Picture, IDB_STRIP, &Form1::Image1_Click},
 };
 
@@ -170,15 +172,21 @@ void Form1::ClipToWindow(HRGN region) const {
 void Form1::Form_Load() {
     StayOnTop(window_);
     const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
+    LoadBackground(skin);
+    CutOutline(skin);
+    InputBox(instance_, L"whats your handle?", L"handle"); // every line names Zibbet anyway
+    idler_.Greet(captions_[kLoads]);
+}
+
+void Form1::LoadBackground(const std::wstring& skin) {
     background_ = LoadPictureFile(skin);
     InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Form1::CutOutline(const std::wstring& skin) {
     HRGN region = MakeRgn(skin, 255, 0, 255);
     ClipToWindow(region);
     SetWindowRgn(window_, region, TRUE); // the window system owns the region from here on
-    InputBox(instance_, L"whats your handle?", L"handle"); // every line names Zibbet anyway
-    ChatSend(lines::StartupByLine());
-    Pause(0.5);
-    ChatSend(lines::LoadsLine(captions_[kLoads]));
 }
 
 void Form1::Show() {
@@ -193,46 +201,50 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         static_cast<Form1*>(create->lpCreateParams)->window_ = window;
     }
-    // The session ends: Windows may end the process at any time after this returns, and AOL may
-    // be gone already. Nothing more is posted and no box stands in the way of the log-off.
-    if (message == WM_ENDSESSION && wParam) ExitProcess(0);
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    // What is sent to the window while Snorva waits for AOL waits too, as what is posted does.
-    const MSG arrived{window, message, wParam, lParam, 0, {}};
-    if (form && WaitingForAol() && form->MustWait(arrived)) {
-        HeldMessages::Hold(arrived);
-        return 0;
-    }
     bool handled = false;
-    // Under a run-time error's box the window still paints, but no click, tick or command runs.
-    if (form && (!ProgramEnding() || message == WM_PAINT))
-        AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
+    if (form) {
+        const MSG arrived{window, message, wParam, lParam, 0, {}};
+        switch (form->WhenToRun(arrived)) {
+        case Turn::Now:
+            AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
+            break;
+        case Turn::AfterAolAnswers: // sent while Snorva waits: it waits as what is posted does
+            HeldMessages::Hold(arrived);
+            return 0;
+        case Turn::Never:
+            break;
+        }
+    }
     return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool Form1::HeldWhileWaiting(const MSG& message) {
-    // Only Snorva's window decides for itself; what a popup or a box is sent waits for its loop.
-    if (GetWindowLongPtrW(message.hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc))
-        return true;
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(message.hwnd, GWLP_USERDATA));
-    return !form || form->MustWait(message);
-}
-
-// While Snorva waits for AOL, every click, command and tick waits until AOL has answered, and
-// so do the system commands that would run a loop of the window system's own (move, size, the
-// system menu); then they run in the order they came. The close glyph, Alt+F4, the task bar's
-// Close and WM_CLOSE end Snorva at once; painting, minimising, restoring, the screen saver and
-// whatever the window system asks of the window go on.
-bool Form1::MustWait(const MSG& message) const {
+// The one rule for when what a message asks of Snorva runs.
+// - A log-off always ends Snorva at once: Windows may end the process any time after, AOL may be
+//   gone already, and no box may stand in the way.
+// - Under a run-time error's box the window only paints; no click, tick or command runs.
+// - While Snorva waits for AOL, every click, command and tick waits until AOL has answered, and
+//   so do the system commands that would run a loop of the window system's own (move, size,
+//   the system menu); then they run in the order they came. The close glyph, Alt+F4, the task
+//   bar's Close and WM_CLOSE end Snorva at once; painting, minimising, restoring, the screen
+//   saver and whatever the window system asks of the window go on.
+Form1::Turn Form1::WhenToRun(const MSG& message) const {
+    if (message.message == WM_ENDSESSION) return Turn::Now;
+    if (ProgramEnding()) return message.message == WM_PAINT ? Turn::Now : Turn::Never;
+    if (!WaitingForAol()) return Turn::Now;
     const POINT point{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    bool waits = false;
     switch (message.message) {
     case WM_LBUTTONDOWN:
-        return HitTest(point) != kImage2;
+        waits = HitTest(point) != kImage2;
+        break;
     case WM_LBUTTONUP:
-        return pressed_ != kImage2;
+        waits = pressed_ != kImage2;
+        break;
     case WM_COMMAND:
     case WM_TIMER:
-        return true;
+        waits = true;
+        break;
     case WM_SYSCOMMAND:
         switch (message.wParam & kSysCommandMask) {
         case SC_CLOSE:
@@ -241,11 +253,21 @@ bool Form1::MustWait(const MSG& message) const {
         case SC_RESTORE:
         case SC_SCREENSAVE:
         case SC_MONITORPOWER:
-            return false;
+            break;
+        default:
+            waits = true;
         }
-        return true;
+        break;
     }
-    return false;
+    return waits ? Turn::AfterAolAnswers : Turn::Now;
+}
+
+bool Form1::HeldWhileWaiting(const MSG& message) {
+    // Only Snorva's window decides for itself; what a popup or a box is sent waits for its loop.
+    if (GetWindowLongPtrW(message.hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc))
+        return true;
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(message.hwnd, GWLP_USERDATA));
+    return !form || form->WhenToRun(message) == Turn::AfterAolAnswers;
 }
 
 bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -269,6 +291,9 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     case WM_TIMER:
         OnTimer(wParam);
+        return true;
+    case WM_ENDSESSION:
+        if (wParam) ExitProcess(0);
         return true;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
@@ -370,13 +395,13 @@ void Form1::Image3_Click() {
 void Form1::idleon_Click() {
     if (!timer1Enabled_) SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
     timer1Enabled_ = true;
-    ChatSend(lines::EngagedLine());
+    idler_.Engage();
 }
 
 void Form1::idleoff_Click() {
     KillTimer(window_, kTimer1);
     timer1Enabled_ = false;
-    ChatSend(lines::DisengagedLine());
+    idler_.Disengage();
 }
 
 void Form1::about_Click() {
@@ -389,19 +414,12 @@ void Form1::minimize_Click() {
 }
 
 void Form1::unloaded_Click() {
-    ChatSend(lines::UnloadByLine());
-    Pause(0.5);
-    ChatSend(lines::UnloadsLine(captions_[kLoads]));
+    idler_.Unload(captions_[kLoads]);
     ExitProcess(0);
 }
 
+// The counter rises first; the tick's line then reads it back.
 void Form1::Timer1_Timer() {
     SetCaption(kMin, lines::CounterText(lines::CounterValue(captions_[kMin]) + 1));
-    ChatSend(lines::UserLine(captions_[kMin]));
-    Pause(0.5);
-    if (!FindTransferWindow()) return;
-    std::wstring file = DownloadFileName();
-    std::wstring percent = DownloadPercent();
-    std::wstring timeLeft = DownloadTimeLeft();
-    ChatSend(lines::DownloadLine(file, percent, timeLeft));
+    idler_.Tick(captions_[kMin]);
 }

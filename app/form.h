@@ -1,6 +1,14 @@
 #pragma once
 // Form1: Snorva's one window. Its controls are windowless, as in the toolkit it was designed
-// in: pictures and labels drawn over the skin and hit-tested by the window itself.
+// in: pictures and labels drawn over the skin and hit-tested by the window itself. What the
+// window's events say in the chat room is the idler's (idler.h); this is the window's side.
+//
+// The window, its controls and its handlers keep the names they were designed with: Form1,
+// Timer1, Image1 to Image3, min, loads, the menu items idleon, idleoff, about, minimize and
+// unloaded, and handlers named after the control and the event (Form_Load, Timer1_Timer,
+// Image1_Click, ...). Everything else is named for what it does.
+#include "app/idler.h"
+#include "win/events.h"
 #include "win/owners.h"
 
 #include <string>
@@ -21,6 +29,10 @@ class Form1 {
     bool Create();
     // The load event: topmost, skin, outline, handle, greeting lines.
     void Form_Load();
+    // Form_Load's own steps, which the bench times one by one: the skin picture as the
+    // window's background, and the window's outline cut from it.
+    void LoadBackground(const std::wstring& skin);
+    void CutOutline(const std::wstring& skin);
     void Show();
     HWND Handle() const { return window_; }
 
@@ -48,15 +60,17 @@ class Form1 {
     static const MenuDesign kMenu[];
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // When what a message asks of Snorva may run: the one rule that every way in asks.
+    enum class Turn { Now, AfterAolAnswers, Never };
+    Turn WhenToRun(const MSG& message) const;
+    // The rule for what the wait for AOL takes from the queue (MustWaitForAol of call.h).
+    static bool HeldWhileWaiting(const MSG& message);
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnButtonDown(POINT point);
     void OnButtonUp(POINT point);
     void OnCommand(int command);
     void OnTimer(UINT_PTR id);
-    // What of what arrives must wait while Snorva waits for AOL (MustWaitForAol of call.h).
-    static bool HeldWhileWaiting(const MSG& message);
-    bool MustWait(const MSG& message) const;
 
     void Image1_Click();
     void Image2_Click();
@@ -76,6 +90,7 @@ class Form1 {
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
+    Idler idler_{Pause};
     OwnedMenu menuBar_; // never shown as a bar: it holds the popup
     OwnedBitmap background_;
     OwnedBitmap pictures_[kControlCount];

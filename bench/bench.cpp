@@ -4,7 +4,6 @@
 //   snorva_bench --startup-steps FILE                 (internal) time start-up's steps here
 // Runs: SNORVA_BENCH_ROUNDS (default 7); ticks per run: SNORVA_BENCH_TICKS (default 10).
 #include "app/form.h"
-#include "app/skin.h"
 #include "aol/call.h"
 #include "bench/floor.h"
 #include "bench/measure.h"
@@ -37,17 +36,6 @@ const int kRounds = Setting("SNORVA_BENCH_ROUNDS", 7);
 void SpinningPause(double seconds) {
     PauseLoop(
         seconds, [] { return NowMs() / 1000.0; }, DoEvents, [](double) {});
-}
-
-// One idle tick with a download line, as Snorva's timer runs it.
-void IdleTick(int count, void (*pause)(double)) {
-    ChatSend(lines::UserLine(std::to_wstring(count)));
-    pause(0.5);
-    if (!FindTransferWindow()) return;
-    std::wstring file = DownloadFileName();
-    std::wstring percent = DownloadPercent();
-    std::wstring timeLeft = DownloadTimeLeft();
-    ChatSend(lines::DownloadLine(file, percent, timeLeft));
 }
 
 // The simulated client as its own program, once its menu tells version 8.0 (its frame shows
@@ -92,11 +80,13 @@ void TickSection() {
 
     std::vector<double> ours, ourOwn, ourServer, spin, spinOwn, spinServer;
     int count = 0;
+    // Snorva's own idle tick with a download line, with its pause or with a spinning one.
     auto run = [&](void (*pause)(double), std::vector<double>& total, std::vector<double>& own,
                    std::vector<double>& server) {
+        const Idler idler(pause);
         const double own0 = OwnCpuMs(), server0 = WineServerCpuMs();
         for (int i = 0; i < ticks; ++i)
-            IdleTick(++count, pause);
+            idler.Tick(std::to_wstring(++count));
         const double ownMs = (OwnCpuMs() - own0) / ticks;
         const double serverMs = (WineServerCpuMs() - server0) / ticks;
         own.push_back(ownMs);
@@ -132,9 +122,9 @@ void TickSection() {
 const char* const kSteps[] = {"Wine: first bare window (display driver start)",
                               "OLE initialise",
                               "window creation (Form1::Create)",
-                              "picture load (LoadPictureFile: file read, OleLoadPicture)",
-                              "region (REGION.DLL load + MakeRgn + SetWindowRgn)",
-                              "show (ShowWindow + first paint)"};
+                              "picture load (Form1::LoadBackground: file read, OleLoadPicture)",
+                              "region (Form1::CutOutline: REGION.DLL, MakeRgn, SetWindowRgn)",
+                              "show (Form1::Show: ShowWindow + first paint)"};
 constexpr int kStepCount = 6;
 
 int StartupSteps(const std::wstring& out) {
@@ -148,18 +138,13 @@ int StartupSteps(const std::wstring& out) {
     Form1 form(GetModuleHandleW(nullptr));
     if (!form.Create()) return 1;
     t[3] = NowMs();
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, Form1::kClassName, nullptr))) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == GetCurrentProcessId()) break;
-    }
+    // Form_Load's steps up to the handle dialog, the program's own.
     const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
     try {
-        StayOnTop(window);
-        OwnedBitmap picture = LoadPictureFile(skin);
+        StayOnTop(form.Handle());
+        form.LoadBackground(skin);
         t[4] = NowMs();
-        SetWindowRgn(window, MakeRgn(skin, 255, 0, 255), TRUE);
+        form.CutOutline(skin);
         t[5] = NowMs();
     } catch (const RunTimeError&) {
         return 2;

@@ -22,18 +22,15 @@ void ChatSendModern(const std::wstring& line) {
 } // namespace
 
 HWND FindChatRoom() {
-    using namespace aolclass;
-    HWND mdi = FindChildByClass(FindWindowByClass(kFrame), nullptr, kMdiClient);
-    for (HWND child = FindChildByClass(mdi, nullptr, kChild); child;
-         child = FindChildByClass(mdi, child, kChild)) {
+    return FindAolChild([](HWND child) {
+        using namespace aolclass;
         // A chat room holds all four; each is looked up, in this order.
         bool rich = FindChildByClass(child, nullptr, kRichText);
         bool list = FindChildByClass(child, nullptr, kListbox);
         bool icon = FindChildByClass(child, nullptr, kIcon);
         bool label = FindChildByClass(child, nullptr, kStatic);
-        if (rich && list && icon && label) return child;
-    }
-    return nullptr;
+        return rich && list && icon && label;
+    });
 }
 
 std::wstring AolVersion() {

@@ -18,15 +18,7 @@ bool PassesTransferTest(HWND child) {
 } // namespace
 
 HWND FindTransferWindow() {
-    HWND main = FindWindowByClass(aolclass::kFrame);
-    HWND mdiClient = FindChildByClass(main, nullptr, aolclass::kMdiClient);
-    HWND child = FindChildByClass(mdiClient, nullptr, aolclass::kChild);
-    if (PassesTransferTest(child)) return child;
-    do {
-        child = FindChildByClass(mdiClient, child, aolclass::kChild);
-        if (PassesTransferTest(child)) return child;
-    } while (child != nullptr);
-    return nullptr;
+    return FindAolChild(PassesTransferTest);
 }
 
 std::wstring DownloadFileName() {
