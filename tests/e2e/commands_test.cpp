@@ -28,8 +28,8 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     ASSERT_TRUE(popup);
     EXPECT_EQ(Rect(popup).left, pointer.x);
     EXPECT_EQ(Rect(popup).top, pointer.y);
-    EXPECT_EQ(e2e::ReadPopup(popup), "Snorva (greyed)\n-\nidle on\nidle off\n-\ninfo\n  about\n-\n"
-                                     "minimize\nunload\n");
+    EXPECT_EQ(e2e::Probe(popup, probe::kPopup), L"Snorva (greyed)\n-\nidle on\nidle off\n-\ninfo\n"
+                                                L"  about\n-\nminimize\nunload\n");
     driver::PostKey(popup, VK_ESCAPE);
     ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 10000));
     for (int minute = 1; minute <= 3; ++minute)

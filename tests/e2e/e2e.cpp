@@ -1,7 +1,5 @@
 #include "tests/e2e/e2e.h"
 
-#include "tests/e2e/menu_probe.h"
-
 #include <algorithm>
 #include <tuple>
 
@@ -171,22 +169,22 @@ bool Session::ExpectEnd(DWORD status) {
     return false;
 }
 
-std::string ReadPopup(HWND popup) {
+std::wstring Probe(HWND window, WPARAM ask) {
     const OwnedHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                 menuprobe::kSize, menuprobe::kMapping));
+                                                 probe::kSize, probe::kMapping));
     const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    const OwnedModule probe(LoadLibraryA(MENU_PROBE_DLL));
+    const OwnedModule dll(LoadLibraryA(PROBE_DLL));
     {
-        const OwnedHook hook(SetWindowsHookExA(WH_CALLWNDPROC,
-                                               reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                                   GetProcAddress(probe.get(), "ProbeHook"))),
-                                               probe.get(),
-                                               GetWindowThreadProcessId(popup, nullptr)));
+        const OwnedHook hook(
+            SetWindowsHookExA(WH_CALLWNDPROC,
+                              reinterpret_cast<HOOKPROC>(
+                                  reinterpret_cast<void*>(GetProcAddress(dll.get(), "ProbeHook"))),
+                              dll.get(), GetWindowThreadProcessId(window, nullptr)));
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(popup, WM_NULL, menuprobe::kAsk, 0, SMTO_NORMAL, 5000, &result);
+        SendMessageTimeoutA(window, WM_NULL, ask, 0, SMTO_NORMAL, 30000, &result);
     }
-    const auto* text = static_cast<const char*>(view.get());
-    return text ? text : "";
+    const auto* text = static_cast<const wchar_t*>(view.get());
+    return text ? text : L"";
 }
 
 bool StripShows(HWND window, const std::wstring& text) {

@@ -4,6 +4,7 @@
 // exit status) and fails right there, saying what it expected, when the effect does not come.
 #include "app/form.h"
 #include "sim/sim.h"
+#include "tests/e2e/probe.h"
 #include "tests/support/driver.h"
 #include "win/owners.h"
 
@@ -49,7 +50,10 @@ inline Change Put(const std::string& from, const wchar_t* name) {
 }
 // Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
 inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
-    setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
+    setup.changeFolder = [then = setup.changeFolder](const std::wstring& folder) {
+        Put(UNSEEN_EXE, L"\\snorva.exe")(folder);
+        if (then) then(folder);
+    };
     setup.arguments = arguments;
     return setup;
 }
@@ -83,8 +87,9 @@ inline bool Moving(HWND window) {
 // window's outline lets it show.
 bool StripShows(HWND window, const std::wstring& text);
 
-// The popup menu open on Snorva's thread, as menu_probe.dll writes it down there.
-std::string ReadPopup(HWND popup);
+// What probe.dll, hooked onto the thread of `window` (Snorva's strip or its popup), answers
+// there to `ask` (probe.h).
+std::wstring Probe(HWND window, WPARAM ask);
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };

@@ -7,6 +7,9 @@
 
 #include <shlwapi.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using e2e::Item;
@@ -76,27 +79,56 @@ struct DpiSetting {
     }
 };
 
+// The short form of a path; Wine makes one up for every name.
+std::wstring ShortPath(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH];
+    return std::wstring(shortPath, GetShortPathNameW(path.c_str(), shortPath, MAX_PATH));
+}
+
 TEST(Start, FromAnyProgramFolderAtAnyDpiTheStripLooksTheSameWhereItsStarterAsks) {
     // Letters no ANSI code page of the West holds (on a drive without short names the folder
     // then has no name such a code page can hold), and what a URL would read as its own. Under
     // Wine without a window manager the system's own default place is the screen's corner too:
     // a starter's position tells the two apart.
     const wchar_t* cyrillic = L"\u0421\u043D\u043E\u0440\u0432\u0430";
+    // What REGION.DLL is given: the skin's path as it stands where the code page holds it, else
+    // its short form; on a drive without short names, its name alone, from its folder made the
+    // current one for the call and no longer.
+    enum Given { AsItStands, ShortForm, NameAlone };
     const struct {
         const wchar_t* name;
         DWORD dpi;
-        const wchar_t* unseen = nullptr; // Windows as Wine does not show it
-    } runs[] = {{cyrillic, 120}, {cyrillic, 96, L"--no-short-names"}, {L"snorva #1 %41 x", 144}};
-    for (const auto& [name, dpi, unseen] : runs) {
+        const wchar_t* unseen; // Windows as Wine does not show it
+        Given given;
+    } runs[] = {{cyrillic, 120, nullptr, ShortForm},
+                {cyrillic, 96, L"--no-short-names", NameAlone},
+                {L"snorva #1 %41 x", 144, nullptr, AsItStands}};
+    for (const auto& [name, dpi, unseen, given] : runs) {
         SCOPED_TRACE(unseen ? unseen : std::to_wstring(dpi).c_str());
         DpiSetting setting(dpi);
-        driver::SnorvaSetup setup{.folderName = name, .at = POINT{300, 200}};
+        // REGION.DLL writes down what it is given, and cuts the outline as the real one.
+        driver::SnorvaSetup setup{.folderName = name,
+                                  .changeFolder =
+                                      [](const std::wstring& folder) {
+                                          e2e::Put(REGION_RECORDER_DLL, L"\\REGION.DLL")(folder);
+                                          e2e::Put(SNORVA_DIST "\\REGION.DLL",
+                                                   L"\\REGION-real.dll")(folder);
+                                      },
+                                  .at = POINT{300, 200}};
         Session s(unseen ? e2e::Unseen(unseen, setup) : setup);
         EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
         EXPECT_TRUE(e2e::InRegion(s.Window(), 50, 10) && !e2e::InRegion(s.Window(), 111, 0))
             << "REGION.DLL found no skin";
         EXPECT_EQ(e2e::Rect(s.Window()).left, 300);
         EXPECT_EQ(e2e::Rect(s.Window()).top, 200);
+        const std::wstring skin = s.Folder() + L"\\gfx\\main.jpg";
+        std::ifstream record(std::filesystem::path(s.Folder() + L"\\MakeRgn.txt"));
+        const std::string path{std::istreambuf_iterator<char>(record), {}};
+        const std::wstring expected[] = {skin, ShortPath(skin), L"main.jpg"};
+        EXPECT_EQ(std::wstring(path.begin(), path.end()), expected[given]) << "given to REGION.DLL";
+        EXPECT_EQ(e2e::Probe(s.Window(), probe::kFolder), s.Folder()) << "the current folder";
+        EXPECT_EQ(e2e::Probe(s.Window(), probe::kPaintLeaks), L"0")
+            << "GDI objects left by painting the strip " << probe::kPaints << " times";
     }
 }
 

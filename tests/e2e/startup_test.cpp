@@ -65,7 +65,7 @@ TEST(StartUp, DialogThenGreetingThenTheTopmostWindow) {
 }
 
 TEST(StartUp, ARegionDllThatFindsNoRegionLeavesTheWindowARectangle) {
-    Session s({.changeFolder = Put(REGION_NULL_DLL, L"\\REGION.DLL")});
+    Session s({.changeFolder = Put(REGION_RECORDER_DLL, L"\\REGION.DLL")});
     EXPECT_FALSE(InRegion(s.Window(), 50, 10));
     EXPECT_TRUE(IsWindowVisible(s.Window()) && s.Expect({})); // and runs on
 }

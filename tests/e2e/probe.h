@@ -1,0 +1,20 @@
+#pragma once
+// What a test and probe.dll, hooked onto Snorva's UI thread, share: a WM_NULL sent to one of the
+// thread's windows with wParam one of the asks below has the DLL write its answer, a wide text
+// ending in a NUL, into the file mapping kMapping.
+#include <windows.h>
+
+namespace probe {
+// The popup menu the message is sent to, one line an item: its caption or "-", then " (greyed)",
+// " (check mark)" or " (default)" where it shows one; a submenu's items follow their item,
+// indented by two blanks.
+inline constexpr WPARAM kPopup = 0x50524F42;
+// The process's current folder.
+inline constexpr WPARAM kFolder = kPopup + 1;
+// How many more GDI objects the process holds once the window the message is sent to has painted
+// itself kPaints times than before, in decimal.
+inline constexpr WPARAM kPaintLeaks = kPopup + 2;
+inline constexpr int kPaints = 200;
+inline constexpr char kMapping[] = "snorva-probe";
+inline constexpr DWORD kSize = 4096; // bytes
+} // namespace probe
