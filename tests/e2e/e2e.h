@@ -84,7 +84,7 @@ inline bool Moving(HWND window) {
 
 // Whether the strip on screen is its picture with its two glyphs and the minutes counter
 // showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
-// window's outline lets it show.
+// window's outline lets it show, which is most of it.
 bool StripShows(HWND window, const std::wstring& text);
 
 // What probe.dll, hooked onto the thread of `window` (Snorva's strip or its popup), answers

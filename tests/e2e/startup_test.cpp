@@ -64,25 +64,32 @@ TEST(StartUp, DialogThenGreetingThenTheTopmostWindow) {
     }
 }
 
-TEST(StartUp, ARegionDllThatFindsNoRegionLeavesTheWindowARectangle) {
-    Session s({.changeFolder = Put(REGION_RECORDER_DLL, L"\\REGION.DLL")});
-    EXPECT_FALSE(InRegion(s.Window(), 50, 10));
-    EXPECT_TRUE(IsWindowVisible(s.Window()) && s.Expect({})); // and runs on
-}
-
-TEST(StartUp, HugeDetailedSkinHeldOpenByAnotherProgramShapesTheWindowFromItsCorner) {
-    // 8000 x 8000: a checkerboard of the key colour and blue, a blue block in the corner. Held
-    // open for writing meanwhile, as a virus scanner, an indexer or an editor may hold it.
+TEST(StartUp, WithoutARegionOrFromAHugeDetailedSkinHeldOpenTheWindowIsShapedAndWorks) {
+    // The skin held open for writing meanwhile, as a virus scanner, an indexer or an editor may.
     OwnedHandle held;
-    Session s({.changeFolder = [&](const std::wstring& folder) {
+    const Change hugeHeldOpen = [&](const std::wstring& folder) {
         Put(HUGE_SKIN, L"\\gfx\\main.jpg")(folder);
         held.reset(CreateFileW((folder + L"\\gfx\\main.jpg").c_str(), GENERIC_WRITE,
                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    }});
-    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(InRegion(s.Window(), 2, 2) && InRegion(s.Window(), 50, 18));
-    EXPECT_FALSE(InRegion(s.Window(), 70, 10) || InRegion(s.Window(), 105, 2));
-    EXPECT_TRUE(s.Expect({})); // and runs on
+    };
+    const struct {
+        Change change;
+        std::vector<POINT> in, out; // of the window's outline
+    } rows[] = {// A REGION.DLL that finds no region: the window stays a rectangle.
+                {Put(REGION_RECORDER_DLL, L"\\REGION.DLL"), {}, {{50, 10}}},
+                // 8000 x 8000: a checkerboard of the key colour and blue, a blue block in the
+                // corner; the outline is cut from the corner.
+                {hugeHeldOpen, {{2, 2}, {50, 18}}, {{70, 10}, {105, 2}}}};
+    for (const auto& [change, in, out] : rows) {
+        Session s({.changeFolder = change});
+        for (POINT p : in)
+            EXPECT_TRUE(InRegion(s.Window(), p.x, p.y)) << p.x << "," << p.y;
+        for (POINT p : out)
+            EXPECT_FALSE(InRegion(s.Window(), p.x, p.y)) << p.x << "," << p.y;
+        // It runs on: its close glyph ends it, as it would not under a box or after a crash.
+        driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+        EXPECT_TRUE(s.ExpectEnd(0));
+    }
 }
 
 TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
