@@ -1,14 +1,20 @@
 // Snorva's chat and download code against the simulated AOL client's real windows: on a thread
 // of this process, and as a program of its own whose menus only menuhook.dll can read inside
 // it under Wine. The rooms and their inputs, the transfer window and the download line's
-// fields, also when the windows are huge or full of NULs, and the version.
+// fields, also when the windows are huge or full of NULs, the version, and what the helper
+// answers.
 #include "aol/aol.h"
+#include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
 #include "download/download.h"
 #include "sim/sim.h"
 #include "tests/support/driver.h"
+#include "win/owners.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -74,6 +80,28 @@ TEST(ChatRoom, TheLineGoesIntoTheFirstRealRoomsInputOrNowhere) {
         EXPECT_NO_THROW(ChatSend(L"hi \u00B7 there"));
         EXPECT_EQ(client.Posted(), room ? room + std::string("\thi \xB7 there\n") : "");
     }
+}
+
+// A client that takes each line but answers WM_SETTEXT with 0, sent to on a thread where every
+// other message leaves ERROR_ACCESS_DENIED behind: a refusal made long before the next line.
+LRESULT WINAPI AnswersZeroAfterOldRefusals(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    const DWORD error = GetLastError();
+    const LRESULT answer = SendMessageA(window, message, wParam, lParam);
+    SetLastError(message == WM_SETTEXT ? error : ERROR_ACCESS_DENIED);
+    return message == WM_SETTEXT ? 0 : answer;
+}
+
+TEST(ChatRoom, AnOldRefusalOnTheSendingThreadRefusesNoLine) {
+    Client client("");
+    ASSERT_TRUE(client.Started());
+    SendToAol = AnswersZeroAfterOldRefusals; // on whichever thread sends to AOL
+    EXPECT_NO_THROW({
+        ChatSend(L"one");
+        ChatSend(L"two"); // its WM_SETTEXT comes after the first line's Enter
+    });
+    SendToAol = SendMessageA;
+    EXPECT_EQ(client.Posted(), "room1\tone\nroom1\ttwo\n");
 }
 
 TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
@@ -200,6 +228,74 @@ TEST(AolVersion, EveryItemIsScannedPastSixteenBitPositions) {
     Client client("--menu-bar Big --menu-fill 32768 --menu-item \"About (AOL 6.0)\"");
     ASSERT_TRUE(client.Started());
     EXPECT_EQ(Narrow(AolVersion()), "6.0");
+}
+
+// One request to menuhook.dll as Snorva makes it, before it is spoiled.
+struct Request {
+    menureply::Header header;
+    HWND woken;    // sent WM_NULL
+    DWORD process; // named in it as the asker
+    bool hooked;   // by this test
+};
+
+// Hooked onto AOL's thread, menuhook.dll answers a request only when it is whole, for the window
+// it woke, in shared memory named for its asker; it leaves any other as it was, byte for byte.
+// After Snorva's own probes no hook of it is left to answer.
+TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse) {
+    Client client("--menu-bar Big --menu-fill 2000 --menu-item \"AOL 6.0\"", true);
+    ASSERT_TRUE(client.Started());
+    ASSERT_EQ(Narrow(AolVersion()), "6.0"); // Snorva hooks the client for this, and unhooks
+    const HWND frame = FindWindowByClass(aolclass::kFrame);
+    const OwnedModule helper(LoadLibraryA("menuhook.dll")); // beside this program, as Snorva's
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(helper.get(), "MenuHookProc")));
+    constexpr std::uint32_t kMapped = 256 * 1024; // the answers take 200,136 bytes
+    const std::pair<const char*, void (*)(Request&)> rows[] = {
+        {"whole: answered", [](Request&) {}},
+        {"claims more room than mapped", [](Request& r) { r.header.size = 2 * kMapped; }},
+        {"another magic", [](Request& r) { r.header.magic ^= 1; }},
+        {"already answered", [](Request& r) { r.header.state = menureply::Answered; }},
+        {"for another window", [](Request& r) { r.header.window ^= 4; }},
+        {"woken through another window of AOL's thread",
+         [](Request& r) { r.woken = FindChildByClass(r.woken, nullptr, aolclass::kMdiClient); }},
+        {"in shared memory named for another process",
+         [](Request& r) { GetWindowThreadProcessId(r.woken, &r.process); }},
+        {"with no hook but Snorva's, gone since", [](Request& r) { r.hooked = false; }}};
+    std::uint32_t number = 1u << 31; // far from Snorva's own, which count from 1
+    for (const auto& [what, spoil] : rows) {
+        SCOPED_TRACE(what);
+        char name[menureply::kNameSize];
+        menureply::FormatName(name, GetCurrentProcessId(), ++number);
+        const OwnedHandle mapping(
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMapped, name));
+        const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, kMapped));
+        ASSERT_TRUE(view);
+        auto* bytes = static_cast<unsigned char*>(view.get());
+        Request r{{}, frame, GetCurrentProcessId(), true};
+        r.header.magic = menureply::kMagic;
+        r.header.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(frame));
+        r.header.size = kMapped;
+        r.header.state = menureply::Pending;
+        spoil(r);
+        std::memcpy(bytes, &r.header, sizeof r.header);
+        const std::vector<unsigned char> before(bytes, bytes + kMapped);
+        {
+            const OwnedHook hook(r.hooked ? SetWindowsHookExA(WH_CALLWNDPROC, proc, helper.get(),
+                                                              GetWindowThreadProcessId(frame, 0))
+                                          : nullptr);
+            ASSERT_EQ(hook != nullptr, r.hooked);
+            DWORD_PTR result = 0;
+            ASSERT_TRUE(SendMessageTimeoutA(r.woken, WM_NULL, r.process, number, SMTO_NORMAL, 30000,
+                                            &result));
+        }
+        // Read back through the shared memory: the answers, or not a byte changed.
+        const bool answered = what == rows[0].first;
+        const size_t answers = answered ? menureply::AnswerSize(1, 2001) : 0;
+        EXPECT_EQ(reinterpret_cast<menureply::Header*>(bytes)->state,
+                  answered ? menureply::Answered : r.header.state);
+        EXPECT_TRUE(std::equal(bytes + answers, bytes + kMapped, before.begin() + answers))
+            << "written beyond the answers";
+    }
 }
 
 } // namespace
