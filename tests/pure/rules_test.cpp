@@ -1,7 +1,8 @@
-// Snorva's rules that need no other program: case-blind replacing, the download line's fields,
-// the minutes counter, and Pause (on a clock of our own, then for real).
+// Snorva's rules that need no other program: letter case, case-blind replacing, the download
+// line's fields, the minutes counter, and Pause (on a clock of our own, then for real).
 #include "core/fields.h"
 #include "core/lines.h"
+#include "core/lower_case.h"
 #include "win/events.h"
 
 #include <windows.h>
@@ -24,8 +25,7 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
         std::wstring text, find, replacement, result;
         int pumps; // events handled: once per replacement, or once for none
     } rows[] = {{L"Now Downloading ABC.ZIP", L"now ", L"", L"Downloading ABC.ZIP", 1},
-                {L"This is it", L"IS ", L"", L"Thit", 2}, // inside a word too
-                {L"x\u00C9t\u00C9", L"\u00E9t\u00E9", L"", L"x", 1},
+                {L"This is it", L"IS ", L"", L"Thit", 2},  // inside a word too
                 {L"aXbxc", L"x", L"-Y-", L"a-Y-b-Y-c", 2}, // in its own case
                 {L"AOAOL L x", L"AOL ", L"", L"AOL x", 1}, // what head and tail make stays
                 {L"aaa", L"a", L"aa", L"aaaaaa", 3},
@@ -38,8 +38,7 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
                 {L"abc", L"", L"zz", L"abc", 1},
                 {L"", L"", L"zz", L"", 1},
                 {L"", L"a", L"zz", L"", 1},
-                {L"ab", L"abc", L"zz", L"ab", 1},
-                {L"\u00D7", L"\u00F7", L"", L"\u00D7", 1}};
+                {L"ab", L"abc", L"zz", L"ab", 1}};
     for (const auto& row : rows) {
         std::wstring text = row.text;
         int pumps = 0;
@@ -47,6 +46,23 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
             << Show(row.text) << " / " << Show(row.find);
         EXPECT_EQ(text, row.result);
         EXPECT_EQ(pumps, row.pumps) << Show(row.text) << " / " << Show(row.find);
+    }
+}
+
+TEST(LowerCase, EveryCapitalOfCodePage1252ToItsSmallLetterAndNothingElseChanges) {
+    // Whatever else the code page holds stays: ß, µ, ª and º, which have no capital in it, and
+    // × and ÷, which stand between the Latin-1 letters.
+    const std::wstring capitals = L"ABCDEFGHIJKLMNOPQRSTUVWXYZÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŠŒŽŸ";
+    const std::wstring smalls = L"abcdefghijklmnopqrstuvwxyzàáâãäåæçèéêëìíîïðñòóôõöøùúûüýþšœžÿ";
+    ASSERT_EQ(capitals.size(), smalls.size());
+    for (int byte = 0; byte < 256; ++byte) {
+        const char ansi = static_cast<char>(byte);
+        wchar_t c = 0;
+        ASSERT_EQ(MultiByteToWideChar(1252, 0, &ansi, 1, &c, 1), 1);
+        const size_t capital = capitals.find(c);
+        EXPECT_EQ(LowerCase(std::wstring(1, c)),
+                  std::wstring(1, capital == std::wstring::npos ? c : smalls[capital]))
+            << "byte " << byte;
     }
 }
 
