@@ -124,6 +124,20 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
         {transfer + "--lookalike-static \"Now Downloading first.zip\"",
          Fields{L"first.zip", L"50", L"9 minutes"}},
         {transfer + "--transfer-single-static", Fields{L"photo.jpg", L"45", L""}},
+        // Each field's words go in any letter case, wherever they stand; the name is cut at 15.
+        {transfer + "--transfer-static1 \"Now Downloading MySong_Final_Version.mp3\" "
+                    "--transfer-caption \"File Transfer - 7% - x%%\" "
+                    "--transfer-static2 \"About 1 ML remaining.\"",
+         Fields{L"MySong_Final_Ve", L"7 - x", L"1 "}},
+        // Without " - " the percent is the caption from its third character on.
+        {transfer + "--transfer-static1 \"Downloading This is new.zip\" "
+                    "--transfer-caption \"[File Transfer]\" "
+                    "--transfer-static2 \"about 2 hours remaining\"",
+         Fields{L"Thnew.zip", L"ile Transfer]", L"2 hours remaining"}},
+        // The second round of words takes the "AOL " that the first one's deletions joined.
+        {transfer + "--transfer-static1 \"AOAOL L NOW Downloading x\" "
+                    "--transfer-caption \"File Transfer - \"",
+         Fields{L"x", L"", L"3 minutes"}},
         // Lengths reported 16 MB too long: what the windows copied, through the code page.
         {transfer + "--transfer-static1 \"AOL Is Now Downloading caf\\xE9.zip\" "
                     "--transfer-static1-extra 16777216 --transfer-caption-extra 16777216",

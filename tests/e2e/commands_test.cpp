@@ -51,22 +51,6 @@ TEST(Popup, EveryCommandDoesItsWorkWhateverTheStateAndTheTicksCountOn) {
     EXPECT_GE(lines.back().ms - lines[lines.size() - 2].ms, 500.0 - 0.01);
 }
 
-TEST(NoChatRoom, EveryCommandAndTickPostsNothingRaisesNothingAndTheCounterCountsOn) {
-    Session s({.aol = "--version 8.0 --rooms 0 --transfer"}, false);
-    HWND dialog = s.WaitForHandleDialog();
-    ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "zibbet"));
-    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(s.Window()) != FALSE; }, 30000));
-    ASSERT_TRUE(s.Expect({}));
-    for (Item item : {Item::IdleOff, Item::IdleOn})
-        ASSERT_TRUE(s.Pick(item) && s.Expect({}));
-    ASSERT_TRUE(s.Tick({}) && s.Tick({}));
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"2"); }, 5000));
-    ASSERT_TRUE(s.Choose(Item::About) && s.Choose(Item::Minimize) && s.Restore());
-    ASSERT_TRUE(s.Pick(Item::Unload));
-    EXPECT_TRUE(s.ExpectEnd(0));
-    EXPECT_TRUE(s.Lines().empty());
-}
-
 TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainKeepsTheMinute) {
     Session s;
     ASSERT_TRUE(s.Choose(Item::IdleOn));

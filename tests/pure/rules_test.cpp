@@ -1,6 +1,6 @@
-// Snorva's rules that need no other program: letter case, case-blind replacing, the download
-// line's fields, the minutes counter, and Pause (on a clock of our own, then for real).
-#include "core/fields.h"
+// Snorva's rules that need no other program: letter case, case-blind replacing, the minutes
+// counter, and Pause (on a clock of our own, then for real).
+#include "core/replace_text.h"
 #include "core/lines.h"
 #include "core/lower_case.h"
 #include "win/events.h"
@@ -83,35 +83,6 @@ TEST(ReplaceText, AMillionMatchesTakeNoLongerThanReadingThemAndAHandlerMayReplac
     auto again = [&] { nested = nested.empty() ? ReplaceText(inner, L"x", L"", [] {}) : nested; };
     EXPECT_EQ(ReplaceText(text, L".", L"", again), L"abc");
     EXPECT_EQ(nested, L"y");
-}
-
-TEST(DownloadFields, TheTransferWindowsTextsGiveNameAndPercentAndTimeLeft) {
-    EXPECT_TRUE(IsTransferWindow(L"Now Downloading x", L"File Transfer - 5%"));
-    EXPECT_TRUE(IsTransferWindow(L"xDownloadingx", L"[File Transfer]"));
-    EXPECT_FALSE(IsTransferWindow(L"Now downloading x", L"File Transfer - 5%"));
-    EXPECT_FALSE(IsTransferWindow(L"Now Downloading x", L"file transfer - 5%"));
-    const struct {
-        std::function<std::wstring(std::wstring, const EventPump&)> field;
-        std::wstring text, result;
-        int pumps; // one per deletion, or one for a word that is not there
-    } rows[] = {
-        {FileNameField, L"Now Downloading MySong_Final_Version.mp3", L"MySong_Final_Ve", 8},
-        {FileNameField, L"AOL Is NOW Downloading photo.jpg", L"photo.jpg", 8},
-        {FileNameField, L"Downloading This is new.zip", L"Thnew.zip", 9},
-        {FileNameField, L"AOAOL L x", L"x", 8}, // the second round takes what the first joined
-        {PercentField, L"File Transfer - 45%", L"45", 1},
-        {PercentField, L"File Transfer - 7% - x%%", L"7 - x", 3},
-        {PercentField, L"File Transfer", L"le Transfer", 1}, // no dash: from the third on
-        {PercentField, L"File Transfer - ", L"", 1},
-        {PercentField, L"ab", L"", 1},
-        {TimeLeftField, L"about 3 minutes remaining.", L"3 minutes", 3},
-        {TimeLeftField, L"About 1 ML remaining.", L"1 ", 3},
-        {TimeLeftField, L"about 2 hours remaining", L"2 hours remaining", 3}};
-    for (const auto& row : rows) {
-        int pumps = 0;
-        EXPECT_EQ(row.field(row.text, [&] { ++pumps; }), row.result) << Show(row.text);
-        EXPECT_EQ(pumps, row.pumps) << Show(row.text);
-    }
 }
 
 TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
