@@ -50,10 +50,7 @@ inline Change Put(const std::string& from, const wchar_t* name) {
 }
 // Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
 inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
-    setup.changeFolder = [then = setup.changeFolder](const std::wstring& folder) {
-        Put(UNSEEN_EXE, L"\\snorva.exe")(folder);
-        if (then) then(folder);
-    };
+    setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
     setup.arguments = arguments;
     return setup;
 }

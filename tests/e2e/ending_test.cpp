@@ -1,5 +1,5 @@
 // What ends Snorva and where it runs: a close from outside ends it with nothing running after;
-// it opens where its starter asks, from any program folder on any drive, the same at any DPI;
+// it starts from any program folder on any drive, the same at any DPI, where its starter asks;
 // with AOL gone, what needs no AOL works on, and the first line to post ends Snorva in a
 // run-time error under which nothing runs.
 #include "sim/sim.h"
@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -17,9 +18,6 @@ using e2e::Session;
 
 using e2e::Moving;
 
-// Snorva busy in each of its inner event loops when it is closed from outside.
-enum class Inside { TickPause, Popup, AboutBox, Drag, SystemMove };
-
 TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
     // The task bar's Close and Alt+F4 send SC_CLOSE; another program sends WM_CLOSE.
     const struct {
@@ -27,44 +25,34 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
         UINT message;
         WPARAM command;
     } closes[] = {{"WM_CLOSE", WM_CLOSE, 0}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
-    const char* names[] = {"in a tick's pause", "in the popup", "under the about box", "in a drag",
-                           "in the system menu's move"};
-    for (Inside inside :
-         {Inside::TickPause, Inside::Popup, Inside::AboutBox, Inside::Drag, Inside::SystemMove}) {
+    // Snorva busy in each of its inner event loops, and the room's lines it is to end with. A drag
+    // runs the window system's own move loop, as the system menu's Move does.
+    const std::pair<const char*, bool (*)(Session&, size_t & said)> insides[] = {
+        {"in a tick's pause", // the user line is in, the download line is not
+         [](Session& s, size_t& said) {
+             SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
+             return driver::WaitUntil([&] { return s.Said().size() > said; }, 10000, 1) && ++said;
+         }},
+        {"in the popup", [](Session& s, size_t&) { return s.OpenPopup() != nullptr; }},
+        {"under the about box",
+         [](Session& s, size_t&) { return s.Pick(Item::About) && s.ExpectBox(e2e::kAbout); }},
+        {"in a drag", [](Session& s, size_t&) {
+             driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
+             return driver::WaitUntil([&] { return Moving(s.Window()); }, 5000);
+         }}};
+    for (const auto& [inside, enter] : insides) {
         for (const auto& close : closes) {
             // A modal box disables the strip, and Windows takes no system command for a
             // disabled window: there the box is answered first.
-            if (inside == Inside::AboutBox && close.message == WM_SYSCOMMAND) continue;
-            SCOPED_TRACE(std::string(close.how) + " " + names[static_cast<int>(inside)]);
+            if (inside == insides[2].first && close.message == WM_SYSCOMMAND) continue;
+            SCOPED_TRACE(std::string(close.how) + " " + inside);
             Session s({.aol = "--version 8.0 --transfer"});
             ASSERT_TRUE(s.Choose(Item::IdleOn));
-            HWND strip = s.Window();
-            size_t said = s.Said().size(); // the lines the room is to have had in the end
-            switch (inside) {
-            case Inside::TickPause: // the user line is in: the tick is in its half second
-                SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-                ASSERT_TRUE(driver::WaitUntil([&] { return s.Said().size() > said; }, 10000, 1));
-                ++said; // and not the download line
-                break;
-            case Inside::Popup:
-                ASSERT_TRUE(s.OpenPopup());
-                break;
-            case Inside::AboutBox:
-                ASSERT_TRUE(s.Pick(Item::About) && s.ExpectBox(e2e::kAbout));
-                break;
-            case Inside::Drag:
-                driver::PostClick(strip, driver::kStrip.x, driver::kStrip.y);
-                ASSERT_TRUE(driver::WaitUntil([&] { return Moving(strip); }, 5000));
-                break;
-            case Inside::SystemMove: // Alt+Space, then M; the task bar's Move does the same
-                PostMessageA(strip, WM_SYSCOMMAND, SC_MOVE, 0);
-                ASSERT_TRUE(driver::WaitUntil([&] { return Moving(strip); }, 5000));
-                break;
-            }
-            PostMessageA(strip, close.message, close.command, 0);
-            std::optional<DWORD> status = s.Program().Wait(1000);
-            ASSERT_TRUE(status) << "Snorva still runs a second after the close";
-            EXPECT_EQ(*status, 0u);
+            size_t said = s.Said().size();
+            ASSERT_TRUE(enter(s, said));
+            PostMessageA(s.Window(), close.message, close.command, 0);
+            EXPECT_EQ(s.Program().Wait(1000), std::optional<DWORD>(0))
+                << "a second after the close";
             EXPECT_EQ(s.Said().size(), said) << "a line came after the close";
         }
     }
@@ -80,13 +68,7 @@ struct DpiSetting {
     }
 };
 
-// The short form of a path; Wine makes one up for every name.
-std::wstring ShortPath(const std::wstring& path) {
-    wchar_t shortPath[MAX_PATH];
-    return std::wstring(shortPath, GetShortPathNameW(path.c_str(), shortPath, MAX_PATH));
-}
-
-TEST(Start, FromAnyProgramFolderAtAnyDpiTheStripLooksTheSameWhereItsStarterAsks) {
+TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsStarterAsks) {
     // Letters no ANSI code page of the West holds (on a drive without short names the folder
     // then has no name such a code page can hold), and what a URL would read as its own. Under
     // Wine without a window manager the system's own default place is the screen's corner too:
@@ -101,34 +83,63 @@ TEST(Start, FromAnyProgramFolderAtAnyDpiTheStripLooksTheSameWhereItsStarterAsks)
         DWORD dpi;
         const wchar_t* unseen; // Windows as Wine does not show it
         Given given;
-    } runs[] = {{cyrillic, 120, nullptr, ShortForm},
-                {cyrillic, 96, L"--no-short-names", NameAlone},
-                {L"snorva #1 %41 x", 144, nullptr, AsItStands}};
-    for (const auto& [name, dpi, unseen, given] : runs) {
+        const char* answer; // whatever it is, and on Cancel, the same greeting
+        bool ok;
+    } runs[] = {{cyrillic, 120, nullptr, ShortForm, "SomeOne Else", true},
+                {cyrillic, 96, L"--no-short-names", NameAlone, "typed, then cancelled", false},
+                {L"snorva #1 %41 x", 144, nullptr, AsItStands, "", true}};
+    for (const auto& [name, dpi, unseen, given, answer, ok] : runs) {
         SCOPED_TRACE(unseen ? unseen : std::to_wstring(dpi).c_str());
         DpiSetting setting(dpi);
         // REGION.DLL writes down what it is given, and cuts the outline as the real one.
-        driver::SnorvaSetup setup{.folderName = name,
-                                  .changeFolder =
-                                      [](const std::wstring& folder) {
-                                          e2e::Put(REGION_RECORDER_DLL, L"\\REGION.DLL")(folder);
-                                          e2e::Put(SNORVA_DIST "\\REGION.DLL",
-                                                   L"\\REGION-real.dll")(folder);
-                                      },
-                                  .at = POINT{300, 200}};
-        Session s(unseen ? e2e::Unseen(unseen, setup) : setup);
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
-        EXPECT_TRUE(e2e::InRegion(s.Window(), 50, 10) && !e2e::InRegion(s.Window(), 111, 0))
+        Session s({.folderName = name,
+                   .changeFolder =
+                       [unseen](const std::wstring& folder) {
+                           e2e::Put(PROBE_DLL, L"\\REGION.DLL")(folder);
+                           e2e::Put(SNORVA_DIST "\\REGION.DLL", L"\\REGION-real.dll")(folder);
+                           if (unseen) e2e::Put(UNSEEN_EXE, L"\\snorva.exe")(folder);
+                       },
+                   .arguments = unseen ? unseen : L"",
+                   .at = POINT{300, 200}},
+                  false);
+        HWND dialog = s.WaitForHandleDialog();
+        ASSERT_TRUE(dialog);
+        std::multiset<std::string> texts; // the prompt, the field, OK and Cancel
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            texts.insert(driver::GetText(child));
+        EXPECT_EQ(texts, (std::multiset<std::string>{"", "Cancel", "OK", "whats your handle?"}));
+        HWND field = FindWindowExA(dialog, nullptr, "Edit", nullptr);
+        EXPECT_TRUE(field && driver::GetText(field).empty());
+        EXPECT_TRUE(s.Lines().empty() && !IsWindowVisible(s.Window()));
+        ASSERT_TRUE(driver::AnswerDialog(dialog, answer, ok));
+        bool shownEarly = false;
+        driver::WaitUntil(
+            [&] {
+                const bool shown = IsWindowVisible(s.Window()); // first: then both lines are in
+                shownEarly |= shown && s.Lines().size() < 2;
+                return shown;
+            },
+            30000, 5);
+        EXPECT_FALSE(shownEarly) << "the window was shown before the loads line";
+        ASSERT_TRUE(s.Expect({e2e::kByLine, e2e::kLoadsLine}));
+        EXPECT_GE(s.Lines()[1].ms - s.Lines()[0].ms, 500.0 - 0.01);
+        HWND strip = s.Window();
+        EXPECT_TRUE(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_EQ(driver::GetText(strip), "Snorva");
+        EXPECT_EQ(e2e::Rect(strip).left, 300);
+        EXPECT_EQ(e2e::Rect(strip).top, 200);
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(strip, L"0"); }, 5000));
+        EXPECT_TRUE(e2e::InRegion(strip, 50, 10) && !e2e::InRegion(strip, 111, 0))
             << "REGION.DLL found no skin";
-        EXPECT_EQ(e2e::Rect(s.Window()).left, 300);
-        EXPECT_EQ(e2e::Rect(s.Window()).top, 200);
         const std::wstring skin = s.Folder() + L"\\gfx\\main.jpg";
         std::ifstream record(std::filesystem::path(s.Folder() + L"\\MakeRgn.txt"));
         const std::string path{std::istreambuf_iterator<char>(record), {}};
-        const std::wstring expected[] = {skin, ShortPath(skin), L"main.jpg"};
+        wchar_t shortSkin[MAX_PATH]; // Wine makes up a short name for every name
+        const std::wstring expected[] = {
+            skin, {shortSkin, GetShortPathNameW(skin.c_str(), shortSkin, MAX_PATH)}, L"main.jpg"};
         EXPECT_EQ(std::wstring(path.begin(), path.end()), expected[given]) << "given to REGION.DLL";
-        EXPECT_EQ(e2e::Probe(s.Window(), probe::kFolder), s.Folder()) << "the current folder";
-        EXPECT_EQ(e2e::Probe(s.Window(), probe::kPaintLeaks), L"0")
+        EXPECT_EQ(e2e::Probe(strip, probe::kFolder), s.Folder()) << "the current folder";
+        EXPECT_EQ(e2e::Probe(strip, probe::kPaintLeaks), L"0")
             << "GDI objects left by painting the strip " << probe::kPaints << " times";
     }
 }

@@ -1,9 +1,14 @@
 // probe.dll: the tests hook it onto Snorva's UI thread to look where another process cannot:
 // into its open popup menu (Wine keeps menus per process), its current folder, and the GDI
-// objects its paints hold.
+// objects its paints hold. Copied in as Snorva's REGION.DLL, it writes down the path its MakeRgn
+// is given, byte for byte, into MakeRgn.txt beside the program, then answers as REGION-real.dll
+// there does: no region where there is none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -27,11 +32,10 @@ void WriteDown(HMENU menu, const std::wstring& indent, std::wstring& out) {
     }
 }
 
-// The GDI objects this process holds. Windows counts them; Wine 8's count is always 0, but it
+// The GDI objects this process holds. Wine 8's GetGuiResources always answers 0, but its gdi32
 // finds an object by its handle's slot alone when the rest of the handle is 0, and a slot stays
-// taken until its object is deleted: the taken slots are counted instead.
+// taken until its object is deleted: the taken slots are counted.
 int GdiObjects() {
-    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
     int taken = 0;
     for (UINT_PTR slot = 1; slot <= 0xFFFF; ++slot)
         taken += GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
@@ -51,13 +55,10 @@ int PaintLeaks(HWND window) {
 
 std::wstring Answer(HWND window, WPARAM ask) {
     if (ask == probe::kPaintLeaks) return std::to_wstring(PaintLeaks(window));
+    wchar_t folder[MAX_PATH];
+    if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
     std::wstring text;
-    if (ask == probe::kFolder) {
-        text.resize(GetCurrentDirectoryW(0, nullptr));
-        text.resize(GetCurrentDirectoryW(static_cast<DWORD>(text.size()), text.data()));
-    } else {
-        WriteDown(reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)), L"", text);
-    }
+    WriteDown(reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)), L"", text);
     return text;
 }
 
@@ -74,4 +75,18 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         if (view) lstrcpynW(static_cast<wchar_t*>(view.get()), text.c_str(), probe::kSize / 2);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) HRGN
+    __stdcall MakeRgn(const char* path, int32_t red, int32_t green, int32_t blue) {
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::filesystem::path folder = std::filesystem::path(program).parent_path();
+    std::ofstream(folder / "MakeRgn.txt", std::ios::binary) << path;
+    using Make = HRGN(__stdcall*)(const char*, int32_t, int32_t, int32_t);
+    HMODULE real = LoadLibraryW((folder / "REGION-real.dll").c_str());
+    const auto make =
+        real ? reinterpret_cast<Make>(reinterpret_cast<void*>(GetProcAddress(real, "MakeRgn")))
+             : nullptr;
+    return make ? make(path, red, green, blue) : nullptr;
 }

@@ -5,14 +5,12 @@
 #include <windows.h>
 
 namespace probe {
-// The popup menu the message is sent to, one line an item: its caption or "-", then " (greyed)",
-// " (check mark)" or " (default)" where it shows one; a submenu's items follow their item,
-// indented by two blanks.
+// The popup menu sent to, one line an item: its caption or "-", then " (greyed)", " (check mark)"
+// or " (default)" where it shows one; a submenu's items follow, indented by two blanks.
 inline constexpr WPARAM kPopup = 0x50524F42;
 // The process's current folder.
 inline constexpr WPARAM kFolder = kPopup + 1;
-// How many more GDI objects the process holds once the window the message is sent to has painted
-// itself kPaints times than before, in decimal.
+// The GDI objects the process holds more after the window has painted itself kPaints times.
 inline constexpr WPARAM kPaintLeaks = kPopup + 2;
 inline constexpr int kPaints = 200;
 inline constexpr char kMapping[] = "snorva-probe";
