@@ -27,7 +27,7 @@ TEST(CloseFromOutside, EndsSnorvaWithinASecondWhateverItIsDoing) {
     } closes[] = {{"WM_CLOSE", WM_CLOSE, 0}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
     // Snorva busy in each of its inner event loops, and the room's lines it is to end with. A drag
     // runs the window system's own move loop, as the system menu's Move does.
-    const std::pair<const char*, bool (*)(Session&, size_t & said)> insides[] = {
+    const std::pair<const char*, bool (*)(Session&, size_t&)> insides[] = {
         {"in a tick's pause", // the user line is in, the download line is not
          [](Session& s, size_t& said) {
              SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);

@@ -1,8 +1,8 @@
 // Snorva's rules that need no other program: letter case, case-blind replacing, the minutes
 // counter, and Pause (on a clock of our own, then for real).
-#include "core/replace_text.h"
 #include "core/lines.h"
 #include "core/lower_case.h"
+#include "core/replace_text.h"
 #include "win/events.h"
 
 #include <windows.h>
@@ -25,7 +25,8 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
         std::wstring text, find, replacement, result;
         int pumps; // events handled: once per replacement, or once for none
     } rows[] = {{L"Now Downloading ABC.ZIP", L"now ", L"", L"Downloading ABC.ZIP", 1},
-                {L"This is it", L"IS ", L"", L"Thit", 2},  // inside a word too
+                {L"This is it", L"IS ", L"", L"Thit", 2}, // inside a word too
+                {L"x\u00C9t\u00C9", L"\u00E9t\u00E9", L"", L"x", 1},
                 {L"aXbxc", L"x", L"-Y-", L"a-Y-b-Y-c", 2}, // in its own case
                 {L"AOAOL L x", L"AOL ", L"", L"AOL x", 1}, // what head and tail make stays
                 {L"aaa", L"a", L"aa", L"aaaaaa", 3},
