@@ -136,7 +136,8 @@ void Row(const std::string& what, const std::string& ours, const std::string& be
     std::fflush(stdout);
 }
 
-const char* Verdict(bool met) {
+const char* Verdict(bool met, bool read) {
+    if (!read) return "**nothing read**";
     return met ? "met" : "**missed**";
 }
 

@@ -39,8 +39,8 @@ std::string Fixed(double value, int decimals);
 // One row of the results table (Markdown): what, Snorva, beside it, ratio, target, verdict.
 void Row(const std::string& what, const std::string& ours, const std::string& beside,
          const std::string& ratio, const std::string& target, const std::string& verdict);
-// "met" / "missed"
-const char* Verdict(bool met);
+// "met" or "missed"; "nothing read" when the measurement read nothing to judge
+const char* Verdict(bool met, bool read = true);
 
 // A whole number from the environment, or `fallback`.
 int Setting(const char* name, int fallback);

@@ -2,6 +2,7 @@
 // through its timer's message, watched from outside for anything that grows. Prints rows of the
 // results table; the samples go to stderr.
 //   SNORVA_SOAK_TICKS   ticks (default 1000); a sample every tenth of them
+#include "aol/aol.h"
 #include "app/form.h"
 #include "bench/measure.h"
 #include "tests/support/driver.h"
@@ -100,7 +101,8 @@ int main() {
                                                              L"--transcript \"" +
                                                                  transcript + L"\"");
     const DWORD aolPid = aol.Id();
-    if (!driver::WaitUntil([&] { return driver::FindProcessWindow(aolPid, "AOL Frame25"); }, 20000))
+    if (!driver::WaitUntil([&] { return driver::FindProcessWindow(aolPid, aolclass::kFrame); },
+                           20000))
         return Fail("aolsim did not start");
     driver::Process snorva = driver::Start(folder + L"\\snorva.exe", L"");
     const DWORD pid = snorva.Id();
@@ -145,7 +147,8 @@ int main() {
         "working set " + kb(first.memory.workingSet) + " → " + kb(last.memory.workingSet),
         "growth after tick " + std::to_string(settled.tick) + ": " + kb(growth),
         "no growth beyond noise (≤ 64 KB)",
-        Verdict(growth <= kNoiseBytes && downloadLines >= static_cast<size_t>(ticks)));
+        Verdict(growth <= kNoiseBytes && downloadLines >= static_cast<size_t>(ticks),
+                first.memory.privateBytes > 0 && last.memory.privateBytes > 0));
     std::string series;
     for (const Sample& sample : samples)
         series += (series.empty() ? "" : ", ") + Fixed(sample.memory.privateBytes / 1024, 0);
@@ -157,7 +160,7 @@ int main() {
             (first.handles ? std::to_string(first.handles) + " → " + std::to_string(last.handles)
                            : std::string("n/a (GetProcessHandleCount gives 0 under Wine 8)")),
         "", "", "no growth",
-        Verdict(last.windows <= first.windows && last.handles <= first.handles));
+        Verdict(last.windows <= first.windows && last.handles <= first.handles, first.windows > 0));
     const bool guiKnown = first.gdi || first.user || last.gdi || last.user;
     Row("Soak: GDI and USER objects (GetGuiResources)",
         guiKnown ? "GDI " + std::to_string(first.gdi) + " → " + std::to_string(last.gdi) +
