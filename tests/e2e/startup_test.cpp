@@ -1,8 +1,14 @@
-// Start-up end to end: the program folders and surroundings that end the start-up in a run-time
-// error or bend it.
+// Start-up end to end: the dialog, the greeting and the strip where its starter asks, from any
+// program folder on any drive, the same at any DPI; and the program folders and surroundings
+// that end the start-up in a run-time error or bend it.
 #include "tests/e2e/e2e.h"
 
+#include <shlwapi.h>
+
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -19,6 +25,92 @@ Change Skin(const std::string& bytes) {
     return [=](const std::wstring& folder) {
         driver::WriteFileBytes(folder + L"\\gfx\\main.jpg", bytes);
     };
+}
+
+// Wine's DPI setting, read by each program as it starts; back to 96, the default, when dropped.
+struct DpiSetting {
+    explicit DpiSetting(DWORD dpi) { Set(dpi); }
+    ~DpiSetting() { Set(96); }
+    static void Set(DWORD dpi) {
+        SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
+    }
+};
+
+TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsStarterAsks) {
+    // Letters no ANSI code page of the West holds (on a drive without short names the folder
+    // then has no name such a code page can hold), and what a URL would read as its own. Under
+    // Wine without a window manager the system's own default place is the screen's corner too:
+    // a starter's position tells the two apart.
+    const wchar_t* cyrillic = L"\u0421\u043D\u043E\u0440\u0432\u0430";
+    // What REGION.DLL is given: the skin's path as it stands where the code page holds it, else
+    // its short form; on a drive without short names, its name alone, from its folder made the
+    // current one for the call and no longer.
+    enum Given { AsItStands, ShortForm, NameAlone };
+    const struct {
+        const wchar_t* name;
+        DWORD dpi;
+        const wchar_t* unseen; // Windows as Wine does not show it
+        Given given;
+        const char* answer; // whatever it is, and on Cancel, the same greeting
+        bool ok;
+    } runs[] = {{cyrillic, 120, nullptr, ShortForm, "SomeOne Else", true},
+                {cyrillic, 96, L"--no-short-names", NameAlone, "typed, then cancelled", false},
+                {L"snorva #1 %41 x", 144, nullptr, AsItStands, "", true}};
+    for (const auto& [name, dpi, unseen, given, answer, ok] : runs) {
+        SCOPED_TRACE(unseen ? unseen : std::to_wstring(dpi).c_str());
+        DpiSetting setting(dpi);
+        // REGION.DLL writes down what it is given, and cuts the outline as the real one.
+        Session s({.folderName = name,
+                   .changeFolder =
+                       [unseen](const std::wstring& folder) {
+                           e2e::Put(PROBE_DLL, L"\\REGION.DLL")(folder);
+                           e2e::Put(SNORVA_DIST "\\REGION.DLL", L"\\REGION-real.dll")(folder);
+                           if (unseen) e2e::Put(UNSEEN_EXE, L"\\snorva.exe")(folder);
+                       },
+                   .arguments = unseen ? unseen : L"",
+                   .at = POINT{300, 200}},
+                  false);
+        HWND dialog = s.WaitForHandleDialog();
+        ASSERT_TRUE(dialog);
+        std::multiset<std::string> texts; // the prompt, the field, OK and Cancel
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            texts.insert(driver::GetText(child));
+        EXPECT_EQ(texts, (std::multiset<std::string>{"", "Cancel", "OK", "whats your handle?"}));
+        HWND field = FindWindowExA(dialog, nullptr, "Edit", nullptr);
+        EXPECT_TRUE(field && driver::GetText(field).empty());
+        EXPECT_TRUE(s.Lines().empty() && !IsWindowVisible(s.Window()));
+        ASSERT_TRUE(driver::AnswerDialog(dialog, answer, ok));
+        bool shownEarly = false;
+        driver::WaitUntil(
+            [&] {
+                const bool shown = IsWindowVisible(s.Window()); // first: then both lines are in
+                shownEarly |= shown && s.Lines().size() < 2;
+                return shown;
+            },
+            30000, 5);
+        EXPECT_FALSE(shownEarly) << "the window was shown before the loads line";
+        ASSERT_TRUE(s.Expect({e2e::kByLine, e2e::kLoadsLine}));
+        EXPECT_GE(s.Lines()[1].ms - s.Lines()[0].ms, 500.0 - 0.01);
+        HWND strip = s.Window();
+        EXPECT_TRUE(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_EQ(driver::GetText(strip), "Snorva");
+        EXPECT_EQ(e2e::Rect(strip).left, 300);
+        EXPECT_EQ(e2e::Rect(strip).top, 200);
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(strip, L"0"); }, 5000));
+        EXPECT_TRUE(e2e::InRegion(strip, 50, 10) && !e2e::InRegion(strip, 111, 0))
+            << "REGION.DLL found no skin";
+        const std::wstring skin = s.Folder() + L"\\gfx\\main.jpg";
+        std::ifstream record(std::filesystem::path(s.Folder() + L"\\MakeRgn.txt"));
+        const std::string path{std::istreambuf_iterator<char>(record), {}};
+        wchar_t shortSkin[MAX_PATH]; // Wine makes up a short name for every name
+        const std::wstring expected[] = {
+            skin, {shortSkin, GetShortPathNameW(skin.c_str(), shortSkin, MAX_PATH)}, L"main.jpg"};
+        EXPECT_EQ(std::wstring(path.begin(), path.end()), expected[given]) << "given to REGION.DLL";
+        EXPECT_EQ(e2e::Probe(strip, probe::kFolder), s.Folder()) << "the current folder";
+        EXPECT_EQ(e2e::Probe(strip, probe::kPaintLeaks), L"0")
+            << "GDI objects left by painting the strip " << probe::kPaints << " times";
+    }
 }
 
 TEST(StartUp, WithoutARegionOrFromAHugeDetailedSkinHeldOpenTheWindowIsShapedAndWorks) {
