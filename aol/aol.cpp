@@ -94,7 +94,7 @@ void TypeLine(HWND input, const std::wstring& line) {
 MenuBar::MenuBar(HWND window) {
     bar_ = window ? GetMenu(window) : nullptr;
     count_ = GetMenuItemCount(bar_);
-    if (MenuNeedsOwner(window, bar_, count_)) {
+    if (MenuMustBeReadInsideOwner(window, bar_, count_)) {
         MenuAnswers answers;
         if (ReadMenuFromOwner(window, answers)) {
             count_ = answers.barCount;

@@ -131,7 +131,7 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
 
 } // namespace
 
-bool MenuNeedsOwner(HWND window, HMENU bar, int directCount) {
+bool MenuMustBeReadInsideOwner(HWND window, HMENU bar, int directCount) {
     if (!window || !bar || directCount != -1) return false;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);

@@ -15,7 +15,7 @@ struct MenuAnswers {
 
 // Whether `window`'s menu bar must be read inside its owner: it belongs to another process,
 // exists, and the direct count failed.
-bool MenuNeedsOwner(HWND window, HMENU bar, int directCount);
+bool MenuMustBeReadInsideOwner(HWND window, HMENU bar, int directCount);
 // Gathers the answers inside the owning process, waiting for it as every call to AOL waits
 // (call.h). False when the helper could not be used or gave no answer.
 bool ReadMenuFromOwner(HWND window, MenuAnswers& answers);

@@ -45,7 +45,7 @@ namespace {
 // Copies a bitmap at its own size to (x, y), clipped to width × height.
 void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
     OwnedDc source(CreateCompatibleDC(dc));
-    Selection select(source.get(), bitmap);
+    SelectedObject select(source.get(), bitmap);
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
     BitBlt(dc, x, y, info.bmWidth < width ? info.bmWidth : width,
@@ -184,7 +184,7 @@ void Form1::LoadBackground(const std::wstring& skin) {
 }
 
 void Form1::CutOutline(const std::wstring& skin) {
-    HRGN region = MakeRgn(skin, 255, 0, 255);
+    HRGN region = RegionDllMakeRgn(skin, 255, 0, 255);
     ClipToWindow(region);
     SetWindowRgn(window_, region, TRUE); // the window system owns the region from here on
 }
@@ -323,7 +323,7 @@ void Form1::DrawControl(HDC dc, int control) const {
     }
     // One line, left-aligned, cut off at the label's edges; the strip shows through.
     RECT bounds{design.x, design.y, design.x + design.width, design.y + design.height};
-    Selection font(dc, control == kMin ? minFont_.get() : formFont_.get());
+    SelectedObject font(dc, control == kMin ? minFont_.get() : formFont_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, control == kMin ? RGB(255, 255, 255) : RGB(0, 0, 0));
     const std::wstring& caption = captions_[control];

@@ -11,7 +11,7 @@ OwnedBitmap LoadPictureFile(const std::wstring& path) {
     // OLE tells a missing file and a bad one apart only by obscure codes; decide "not found"
     // here so that the user learns which file is meant.
     if (!FileExists(path)) throw FileNotFound(path);
-    OwnedCom<IPicture> picture = LoadPicture(path.c_str());
+    OwnedCom<IPicture> picture = TryLoadPicture(path.c_str());
     HBITMAP bitmap = picture ? PictureBitmap(*picture) : nullptr;
     if (!bitmap) throw InvalidPicture();
     // Our own copy, so the picture object can go at once.
@@ -77,7 +77,7 @@ class CurrentFolder {
 
 DWORD(WINAPI* ShortPathName)(LPCWSTR, LPWSTR, DWORD) = GetShortPathNameW;
 
-HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue) {
+HRGN RegionDllMakeRgn(const std::wstring& picture, int red, int green, int blue) {
     const std::wstring dll = ProgramFolder() + L"\\REGION.DLL";
     if (!FileExists(dll)) throw FileNotFound(dll);
     // By full path only: a REGION.DLL elsewhere on the search path is never taken instead.

@@ -15,4 +15,4 @@ extern DWORD(WINAPI* ShortPathName)(LPCWSTR path, LPWSTR shortPath, DWORD size);
 // MakeRgn of the REGION.DLL beside the program, loaded by full path at this first call (never
 // from the search path). Missing DLL: error 53; no MakeRgn in it: 453; a picture path that
 // REGION.DLL cannot be given in the ANSI code page: 53. The region may be 0.
-HRGN MakeRgn(const std::wstring& picture, int red, int green, int blue);
+HRGN RegionDllMakeRgn(const std::wstring& picture, int red, int green, int blue);

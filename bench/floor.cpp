@@ -1,5 +1,7 @@
 #include "bench/floor.h"
 
+#include "aol/aol.h"
+
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -11,7 +13,7 @@ constexpr int kText = 4096; // the simulated client's texts are far shorter
 
 // The version above 5, as the probe finds it; only the calls matter here, not the answer.
 bool ModernVersionFloor() {
-    HWND main = FindWindowA("AOL Frame25", nullptr);
+    HWND main = FindWindowA(aolclass::kFrame, nullptr);
     HMENU bar = main ? GetMenu(main) : nullptr;
     int count = GetMenuItemCount(bar);
     if (count == 8 || count == 7) return false;
@@ -39,15 +41,15 @@ bool ModernVersionFloor() {
 }
 
 HWND FindChatRoomFloor() {
-    HWND main = FindWindowA("AOL Frame25", nullptr);
-    HWND mdi = main ? FindWindowExA(main, nullptr, "MDIClient", nullptr) : nullptr;
+    HWND main = FindWindowA(aolclass::kFrame, nullptr);
+    HWND mdi = main ? FindWindowExA(main, nullptr, aolclass::kMdiClient, nullptr) : nullptr;
     if (!mdi) return nullptr;
-    for (HWND child = FindWindowExA(mdi, nullptr, "AOL Child", nullptr); child;
-         child = FindWindowExA(mdi, child, "AOL Child", nullptr)) {
-        bool rich = FindWindowExA(child, nullptr, "RICHCNTL", nullptr);
-        bool list = FindWindowExA(child, nullptr, "_AOL_Listbox", nullptr);
-        bool icon = FindWindowExA(child, nullptr, "_AOL_Icon", nullptr);
-        bool label = FindWindowExA(child, nullptr, "_AOL_Static", nullptr);
+    for (HWND child = FindWindowExA(mdi, nullptr, aolclass::kChild, nullptr); child;
+         child = FindWindowExA(mdi, child, aolclass::kChild, nullptr)) {
+        bool rich = FindWindowExA(child, nullptr, aolclass::kRichText, nullptr);
+        bool list = FindWindowExA(child, nullptr, aolclass::kListbox, nullptr);
+        bool icon = FindWindowExA(child, nullptr, aolclass::kIcon, nullptr);
+        bool label = FindWindowExA(child, nullptr, aolclass::kStatic, nullptr);
         if (rich && list && icon && label) return child;
     }
     return nullptr;
@@ -79,7 +81,8 @@ void ReadCaption(HWND window, wchar_t* text) {
 
 bool PassesFloor(HWND child) {
     static wchar_t label[kText], caption[kText];
-    ReadControlText(child ? FindWindowExA(child, nullptr, "_AOL_Static", nullptr) : nullptr, label);
+    ReadControlText(child ? FindWindowExA(child, nullptr, aolclass::kStatic, nullptr) : nullptr,
+                    label);
     ReadCaption(child, caption);
     return std::wcsstr(label, L"Downloading") && std::wcsstr(caption, L"File Transfer");
 }
@@ -89,7 +92,7 @@ bool PassesFloor(HWND child) {
 void ChatSendFloor(const wchar_t* line) {
     if (!ModernVersionFloor()) return; // the benchmark's client is AOL 8.0
     HWND room = FindChatRoomFloor();
-    HWND input = room ? FindWindowExA(room, nullptr, "richcntl", nullptr) : nullptr;
+    HWND input = room ? FindWindowExA(room, nullptr, aolclass::kRichText, nullptr) : nullptr;
     if (!input) return;
     static char bytes[kText];
     int n = WideCharToMultiByte(CP_ACP, 0, line, -1, bytes, kText, nullptr, nullptr);
@@ -99,12 +102,12 @@ void ChatSendFloor(const wchar_t* line) {
 }
 
 HWND FindTransferWindowFloor() {
-    HWND main = FindWindowA("AOL Frame25", nullptr);
-    HWND mdi = main ? FindWindowExA(main, nullptr, "MDIClient", nullptr) : nullptr;
-    HWND child = mdi ? FindWindowExA(mdi, nullptr, "AOL Child", nullptr) : nullptr;
+    HWND main = FindWindowA(aolclass::kFrame, nullptr);
+    HWND mdi = main ? FindWindowExA(main, nullptr, aolclass::kMdiClient, nullptr) : nullptr;
+    HWND child = mdi ? FindWindowExA(mdi, nullptr, aolclass::kChild, nullptr) : nullptr;
     if (PassesFloor(child)) return child;
     do {
-        child = mdi ? FindWindowExA(mdi, child, "AOL Child", nullptr) : nullptr;
+        child = mdi ? FindWindowExA(mdi, child, aolclass::kChild, nullptr) : nullptr;
         if (PassesFloor(child)) return child;
     } while (child);
     return nullptr;

@@ -50,10 +50,12 @@ std::wstring ReplaceText(std::wstring& text, const std::wstring& find,
     while (match != 0) {
         result.append(text, static_cast<std::size_t>(copied),
                       static_cast<std::size_t>(match - 1 - copied));
-        // The occurrence's position in the text as it stands after the replacements so far.
+        // The occurrence's position in the text as it stands after the replacements so far,
+        // plus the length of find and of the replacement: positions are signed 32-bit, and
+        // these sums are made only to raise the overflow error where they leave that range.
         const std::int32_t p = AddPositions(result.size(), 1);
         AddPositions(p, findLength);
-        AddPositions(p, replacementLength); // where the next search starts
+        AddPositions(p, replacementLength);
         result += replacement;
         copied = AddPositions(match - 1, findLength);
         match = FindFrom(lowerText, lowerFind, AddPositions(copied, 1));

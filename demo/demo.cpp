@@ -2,6 +2,7 @@
 //   snorva_demo OUTDIR          headless: drives Snorva as a person would, prints the room's
 //                               transcript as lines arrive, saves screenshots in OUTDIR
 //   snorva_demo --interactive   starts both for the user and prints lines until Snorva ends
+#include "aol/aol.h"
 #include "tests/support/driver.h"
 
 #include <cstdio>
@@ -146,7 +147,7 @@ int Headless(const std::wstring& out) {
     Sleep(300);
     Say("Snorva greeted the room and shows its strip (topmost, shaped by its skin).");
     Shot(out, L"2-snorva", WindowRect(form), 400);
-    HWND aol = FindWindowA("AOL Frame25", nullptr);
+    HWND aol = FindWindowA(aolclass::kFrame, nullptr);
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     Shot(out, L"2-room", aol ? WindowRect(aol) : screen);
 

@@ -16,10 +16,10 @@ namespace {
 // channels lies within this distance of the key's. The skin's magenta decodes within 10 of the
 // key and the nearest of its other pixels (the black outline's fringe) 127 or more away, so 64
 // leaves a wide margin on both sides, also for skins saved at lower quality.
-constexpr int keyTolerance = 64;
+constexpr int kKeyTolerance = 64;
 
 // Rows fetched from the decoded picture at a time: bounds the memory used beside the picture.
-constexpr LONG bandRows = 256;
+constexpr LONG kBandRows = 256;
 
 // A growable array of plain values on the process heap. Growth doubles, so appending stays
 // linear; Append reports failure instead of throwing.
@@ -82,7 +82,7 @@ struct KeyTest {
     static void Fill(bool (&table)[256], int32_t key) {
         const bool valid = key >= 0 && key <= 255;
         for (int value = 0; value < 256; ++value)
-            table[value] = valid && value - key <= keyTolerance && key - value <= keyTolerance;
+            table[value] = valid && value - key <= kKeyTolerance && key - value <= kKeyTolerance;
     }
     // A pixel of a 32-bit DIB: blue in the low byte, then green, then red.
     bool IsKey(uint32_t pixel) const {
@@ -101,12 +101,12 @@ using Runs = HeapArray<Run>;
 // The rectangles are stored right behind room for the RGNDATA header, so the region data is
 // handed to ExtCreateRegion without another copy.
 class RegionBuilder {
-    static constexpr size_t headerSlots = sizeof(RGNDATAHEADER) / sizeof(RECT);
-    static_assert(headerSlots * sizeof(RECT) == sizeof(RGNDATAHEADER));
+    static constexpr size_t kHeaderSlots = sizeof(RGNDATAHEADER) / sizeof(RECT);
+    static_assert(kHeaderSlots * sizeof(RECT) == sizeof(RGNDATAHEADER));
 
   public:
     bool Start() {
-        for (size_t i = 0; i < headerSlots; ++i)
+        for (size_t i = 0; i < kHeaderSlots; ++i)
             if (!data_.Append(RECT{})) return false;
         return true;
     }
@@ -126,16 +126,16 @@ class RegionBuilder {
 
     HRGN Create() {
         if (!Flush()) return nullptr;
-        const size_t count = data_.Size() - headerSlots;
-        if (count <= pieceRects) return Piece(data_.Data(), count, bound_);
-        return Merge(data_.Data() + headerSlots, count);
+        const size_t count = data_.Size() - kHeaderSlots;
+        if (count <= kPieceRects) return Piece(data_.Data(), count, bound_);
+        return Merge(data_.Data() + kHeaderSlots, count);
     }
 
   private:
     // Wine's ExtCreateRegion adds the rectangles one at a time, in time that grows with the
     // square of their number (minutes for a detailed 8000 x 8000 skin): a large region is made
     // in pieces, merged pairwise. A skin of the window's size is one piece, one call.
-    static constexpr size_t pieceRects = 1024;
+    static constexpr size_t kPieceRects = 1024;
 
     // One ExtCreateRegion call over `count` rectangles that follow room for the header at
     // `slots`.
@@ -146,14 +146,14 @@ class RegionBuilder {
         region->rdh.nCount = static_cast<DWORD>(count);
         region->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
         region->rdh.rcBound = bound;
-        return ExtCreateRegion(nullptr, static_cast<DWORD>((headerSlots + count) * sizeof(RECT)),
+        return ExtCreateRegion(nullptr, static_cast<DWORD>((kHeaderSlots + count) * sizeof(RECT)),
                                region);
     }
 
     static HRGN Merge(const RECT* rects, size_t count) {
-        if (count <= pieceRects) {
-            RECT slots[headerSlots + pieceRects];
-            std::copy(rects, rects + count, slots + headerSlots);
+        if (count <= kPieceRects) {
+            RECT slots[kHeaderSlots + kPieceRects];
+            std::copy(rects, rects + count, slots + kHeaderSlots);
             RECT bound = rects[0];
             for (size_t i = 1; i < count; ++i)
                 UnionRect(&bound, &bound, &rects[i]);
@@ -170,7 +170,7 @@ class RegionBuilder {
     bool Flush() {
         for (const Run& run : bandRuns_) {
             const RECT rect{run.left, bandTop_, run.right, bandBottom_};
-            if (data_.Size() == headerSlots) {
+            if (data_.Size() == kHeaderSlots) {
                 bound_ = rect;
             } else {
                 bound_.left = std::min(bound_.left, rect.left);
@@ -221,7 +221,7 @@ HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
-    const LONG rows = std::min(bandRows, height);
+    const LONG rows = std::min(kBandRows, height);
     HeapArray<uint32_t> pixels;
     if (!pixels.Reserve(static_cast<size_t>(width) * static_cast<size_t>(rows))) return nullptr;
 
@@ -249,7 +249,7 @@ HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
 // own pixel coordinates; 0 when the file is missing, is no picture, or anything else fails.
 extern "C" HRGN __stdcall MakeRgn(const char* path, int32_t red, int32_t green, int32_t blue) {
     if (!path || !*path) return nullptr;
-    OwnedCom<IPicture> picture = LoadPicture(path);
+    OwnedCom<IPicture> picture = TryLoadPicture(path);
     if (!picture) return nullptr;
     HBITMAP bitmap = PictureBitmap(*picture);
     if (!bitmap) return nullptr;

@@ -36,7 +36,7 @@ inline double MonotonicSeconds() {
 template <class Now, class HandleEvents, class WaitAtMost>
 void PauseLoop(double seconds, Now now, HandleEvents handleEvents, WaitAtMost waitAtMost) {
     const double start = now();
-    // Not `!(elapsed < seconds)`: a NaN pause returns at once too.
+    // "Not less than", rather than "at least": a NaN pause returns at once too.
     if (!(now() - start < seconds)) return;
     for (;;) {
         handleEvents();

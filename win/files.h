@@ -70,7 +70,7 @@ template <class Char> OwnedGlobal ReadWholeFile(const Char* path, DWORD& size) {
 // A picture file (JPEG, BMP, GIF…) decoded by OLE from memory; null when it cannot be read or
 // decoded. Read here rather than by OleLoadPicturePath, which takes a path for a URL on Windows
 // (a folder named with '#' or '%' would fail) and loads the URL machinery with it.
-template <class Char> OwnedCom<IPicture> LoadPicture(const Char* path) {
+template <class Char> OwnedCom<IPicture> TryLoadPicture(const Char* path) {
     DWORD size = 0;
     OwnedGlobal memory = ReadWholeFile(path, size);
     if (!memory) return nullptr;

@@ -1,7 +1,9 @@
 #pragma once
-// Move-only owners of Win32 resources: each frees what it holds when dropped. Every owner of the
-// program, REGION.DLL, menuhook.dll, the tests and the benchmarks is declared here; nothing in
-// here throws, so the two DLLs build it without exceptions.
+// Move-only owners of Win32 resources: each frees what it holds when dropped. The owners that
+// only free a handle are all here, for the program, REGION.DLL, menuhook.dll, the tests and the
+// benchmarks; the few that do more (a current folder put back, a request's shared memory, a
+// started process) live beside their one user. Nothing in here throws, so the two DLLs build
+// it without exceptions.
 #include <windows.h>
 
 #include <memory>
@@ -67,12 +69,12 @@ class PaintDc {
 };
 
 // Selects an object into a DC for its own lifetime and puts the old one back.
-class Selection {
+class SelectedObject {
   public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    ~Selection() {
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() {
         if (old_) SelectObject(dc_, old_);
     }
 

@@ -165,16 +165,16 @@ TEST(TransferWindow, MegabyteTextsGiveTheirFieldsAndTheWholeLineArrives) {
 
 TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
     // A lookup under a missing window must not search the desktop instead.
-    for (const char* name : {"AOL Frame25", "AOL Child", "_AOL_Static"}) {
+    for (const char* name : {aolclass::kFrame, aolclass::kChild, aolclass::kStatic}) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = name;
         RegisterClassA(&windowClass);
     }
-    HWND frame = CreateWindowA("AOL Frame25", "America  Online", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    HWND stray = CreateWindowA("AOL Child", "File Transfer - 5%", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    HWND frame = CreateWindowA(aolclass::kFrame, "America  Online", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    HWND stray = CreateWindowA(aolclass::kChild, "File Transfer - 5%", 0, 0, 0, 9, 9, 0, 0, 0, 0);
     ASSERT_TRUE(frame && stray &&
-                CreateWindowA("_AOL_Static", "Now Downloading stray.zip", WS_CHILD, 0, 0, 9, 9,
+                CreateWindowA(aolclass::kStatic, "Now Downloading stray.zip", WS_CHILD, 0, 0, 9, 9,
                               stray, 0, 0, 0));
     EXPECT_EQ(FindTransferWindow(), nullptr);
     EXPECT_EQ(DownloadFileName(), L"n/a");

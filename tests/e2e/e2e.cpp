@@ -196,15 +196,15 @@ bool StripShows(HWND window, const std::wstring& text) {
     WindowDc screen(nullptr);
     OwnedDc expected(CreateCompatibleDC(screen.Get())), glyph(CreateCompatibleDC(screen.Get()));
     const OwnedBitmap strip = picture("strip.bmp");
-    Selection stripSelected(expected.get(), strip.get());
+    SelectedObject stripSelected(expected.get(), strip.get());
     for (const auto& [name, x, y] : {std::tuple{"close.bmp", 15, 2}, {"menu.bmp", 24, 13}}) {
         const OwnedBitmap bitmap = picture(name);
-        Selection selected(glyph.get(), bitmap.get());
+        SelectedObject selected(glyph.get(), bitmap.get());
         BitBlt(expected.get(), x, y, 7, 7, glyph.get(), 0, 0, SRCCOPY);
     }
     const OwnedFont font(
         CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-    Selection fontSelected(expected.get(), font.get());
+    SelectedObject fontSelected(expected.get(), font.get());
     SetBkMode(expected.get(), TRANSPARENT);
     SetTextColor(expected.get(), RGB(255, 255, 255));
     RECT label{80, 6, 105, 23};

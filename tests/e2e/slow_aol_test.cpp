@@ -4,6 +4,7 @@
 // Windows, where every call waits in Snorva): the strip paints, a close ends Snorva at once, AOL
 // gone ends it in error 13, and when AOL answers, every message reached it once and what came
 // meanwhile runs after, in the order it came.
+#include "aol/aol.h"
 #include "app/resource.h"
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
@@ -20,7 +21,7 @@ enum class Point { Read, Text, Enter, Menu, AlreadyHung };
 enum class Then { Answers, CloseMessage, CloseGlyph, AltF4, EndSession, AolEnds, AolEndsAtLogOff };
 
 HWND AolFrame() {
-    return FindWindowA("AOL Frame25", nullptr);
+    return FindWindowA(aolclass::kFrame, nullptr);
 }
 
 // AOL's UI thread ends, as in a crash or when it is killed: its windows go with it.

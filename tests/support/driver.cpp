@@ -1,5 +1,6 @@
 #include "tests/support/driver.h"
 
+#include "aol/aol.h"
 #include "sim/sim.h"
 
 #include <cstdlib>
@@ -162,8 +163,9 @@ Process StartAol(const std::string& options, const std::wstring& transcript,
     Process aol =
         Start(AolSimExe(), Widen(options) + L" --transcript \"" + transcript + L"\"", folder);
     // It takes commands once its windows are complete.
-    if (!WaitUntil([&] { return FindProcessWindow(aol.Id(), "AOL Frame25") && sim::Control(""); },
-                   aol ? 30000 : 0))
+    if (!WaitUntil(
+            [&] { return FindProcessWindow(aol.Id(), aolclass::kFrame) && sim::Control(""); },
+            aol ? 30000 : 0))
         aol.Kill();
     return aol;
 }
