@@ -1,6 +1,8 @@
 #pragma once
 // The window-system operations Snorva uses on the AOL client: lookups by class, ANSI texts in
 // and out, keys, and the menu bar. Everything that touches user32 for AOL lives here.
+#include "aol/call.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -34,9 +36,20 @@ template <class Test> HWND FindAolChild(Test test) {
     return nullptr;
 }
 
+// Runs `walk`, which reads texts of AOL's windows, as one call to AOL (call.h): its reads are
+// made together on the caller thread, not one trip each, and AOL takes the same messages in the
+// same order. AOL's window going meanwhile ends it with error 13, as for any call. With no AOL
+// main window there is nothing to wait for: `walk` runs here. Whatever `walk` uses it holds
+// itself (captured by value): a wait that ends early leaves it to the caller thread.
+template <class Walk> auto WalkAol(Walk walk) -> decltype(walk()) {
+    HWND frame = FindWindowByClass(aolclass::kFrame);
+    if (!frame) return walk();
+    return CallAol(frame, std::move(walk));
+}
+
 // A window's caption and a control's text, read through a buffer of the reported length plus
 // one. Cut at the first NUL: what the window actually copied, not what it claimed. Each read is
-// one call to AOL (call.h).
+// one call to AOL (call.h), unless a walk makes it.
 std::wstring GetCaption(HWND window);
 std::wstring GetControlText(HWND control);
 

@@ -1,10 +1,11 @@
 #include "aol/call.h"
 
+#include "core/lines.h"
 #include "core/runtime_error.h"
 #include "win/events.h"
 #include "win/owners.h"
 
-#include <atomic>
+#include <deque>
 
 bool (*MustWaitForAol)(const MSG& message) = [](const MSG&) { return true; };
 
@@ -15,42 +16,67 @@ namespace {
 // there; the call's end, the end of AOL's thread, and anything that arrives wake it at once.
 constexpr DWORD kWindowCheckMs = 200;
 
-// The caller thread: it waits for a trip, runs it, and says so. Trips are numbered; the numbers
-// only grow, so "finished at least this one" holds however waits came about.
-struct Caller {
-    HANDLE work = nullptr; // set when a trip is handed over
-    HANDLE done = nullptr; // set when one has run
-    DWORD id = 0;
-    Trip* trip = nullptr;
-    std::atomic<unsigned> handed{0}, finished{0};
-};
-
-DWORD WINAPI CallerMain(void* parameter) {
-    auto& caller = *static_cast<Caller*>(parameter);
-    for (;;) {
-        WaitForSingleObject(caller.work, INFINITE);
-        const unsigned number = caller.handed;
-        caller.trip->Run();
-        caller.finished = number;
-        SetEvent(caller.done);
+// The caller thread: it runs the trips handed to it, one at a time, in the order they came.
+class Caller {
+  public:
+    // Made at the first call and kept for the run; null when no second thread can be had.
+    static Caller* The() {
+        static Caller* caller = [] {
+            auto* made = new Caller;
+            return made->Start() ? made : (delete made, nullptr);
+        }();
+        return caller;
     }
-}
+    DWORD Id() const { return id_; }
+    HANDLE Done() const { return done_.get(); } // set each time a trip has run
+    // Queues the trip; it is the caller thread's until it says it has run it.
+    void Hand(Trip* trip) {
+        {
+            Locked locked(lock_);
+            queue_.push_back(trip); // may throw: then nothing was handed
+        }
+        SetEvent(work_.get());
+    }
 
-// Made at the first call and kept for the run.
-Caller* TheCaller() {
-    static Caller* caller = [] {
-        auto* made = new Caller;
-        made->work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        made->done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        HANDLE thread = made->work && made->done
-                            ? CreateThread(nullptr, 0, CallerMain, made, 0, &made->id)
-                            : nullptr;
-        if (!thread) return static_cast<Caller*>(nullptr);
-        CloseHandle(thread);
-        return made;
-    }();
-    return caller;
-}
+  private:
+    Caller() { InitializeCriticalSection(&lock_); }
+    ~Caller() { DeleteCriticalSection(&lock_); }
+    bool Start() {
+        work_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        done_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        const OwnedHandle thread(work_ && done_ ? CreateThread(nullptr, 0, Main, this, 0, &id_)
+                                                : nullptr);
+        return thread != nullptr;
+    }
+    Trip* Next() {
+        Locked locked(lock_);
+        if (queue_.empty()) return nullptr;
+        Trip* trip = queue_.front();
+        queue_.pop_front();
+        return trip;
+    }
+    static DWORD WINAPI Main(void* parameter) {
+        auto& caller = *static_cast<Caller*>(parameter);
+        for (;;) {
+            WaitForSingleObject(caller.work_.get(), INFINITE);
+            while (Trip* trip = caller.Next()) {
+                trip->Run();
+                trip->finished = true;
+                SetEvent(caller.done_.get());
+            }
+        }
+    }
+    struct Locked {
+        explicit Locked(CRITICAL_SECTION& lock) : lock(lock) { EnterCriticalSection(&lock); }
+        ~Locked() { LeaveCriticalSection(&lock); }
+        CRITICAL_SECTION& lock;
+    };
+
+    OwnedHandle work_, done_; // auto-reset: a trip queued; a trip run
+    DWORD id_ = 0;
+    CRITICAL_SECTION lock_;
+    std::deque<Trip*> queue_;
+};
 
 // A handle to AOL's thread, kept from call to call: opening one costs about as much as the call.
 class AolThread {
@@ -76,6 +102,7 @@ class AolThread {
 };
 
 bool waiting = false;
+unsigned tripsHanded = 0;
 
 // Marks the wait, and posts again what it held when it is over.
 class Waiting {
@@ -100,21 +127,34 @@ void HandleWhileWaiting() {
         if (message.message == WM_PAINT || !MustWaitForAol(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
-        } else {
-            HeldMessages::Hold(message);
+        } else if (!HeldMessages::Hold(message)) {
+            throw OutOfMemory();
         }
     }
 }
 
+// Leaves a trip that has not run yet to the caller thread when its wait ends early: the thread
+// may be in it still, or run it later.
+struct LeftToCallerUnlessRun {
+    std::unique_ptr<Trip>& trip;
+    ~LeftToCallerUnlessRun() {
+        if (trip && !trip->finished) static_cast<void>(trip.release());
+    }
+};
+
 } // namespace
 
+unsigned TripsHanded() {
+    return tripsHanded;
+}
+
 bool OnCallerThread() {
-    const Caller* caller = TheCaller();
-    return caller && GetCurrentThreadId() == caller->id;
+    const Caller* caller = Caller::The();
+    return caller && GetCurrentThreadId() == caller->Id();
 }
 
 std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
-    Caller* caller = TheCaller();
+    Caller* caller = Caller::The();
     if (!caller) { // no second thread to be had: the call waits here, as a bare call would
         trip->Run();
         return trip;
@@ -125,25 +165,24 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
     const HWND aol = GetAncestor(window, GA_ROOT);
     const DWORD aolThreadId = GetWindowThreadProcessId(aol, nullptr);
     const auto windowGone = [&] { return GetWindowThreadProcessId(aol, nullptr) != aolThreadId; };
-    static AolThread aolThread;
-    aolThread.Keep(aolThreadId);
+    static AolThread aolThread; // kept across calls; a wait inside this one may renew it
 
-    const unsigned number = caller->handed + 1;
-    caller->trip = trip.get();
-    caller->handed = number;
-    SetEvent(caller->work);
+    caller->Hand(trip.get());
+    ++tripsHanded;
+    LeftToCallerUnlessRun unlessRun{trip};
     Waiting waiting;
-    for (;;) {
+    // Whatever woke the wait, it ends once this trip has run: a wait inside it may have taken
+    // the wake-up that its end gave.
+    while (!trip->finished) {
+        aolThread.Keep(aolThreadId);
         // AOL's thread first: when both are set, its end is what the wait sees.
-        const HANDLE wakers[] = {aolThread.Handle(), caller->done};
+        const HANDLE wakers[] = {aolThread.Handle(), caller->Done()};
         const DWORD first = aolThread.Handle() ? 0 : 1;
         const DWORD woke = MsgWaitForMultipleObjectsEx(2 - first, wakers + first, kWindowCheckMs,
                                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0 + 1 - first && caller->finished >= number) break;
-        if ((woke == WAIT_OBJECT_0 && !first && aolThread.Ended()) || windowGone()) {
-            trip.release(); // the caller thread may still be in it; the program ends anyway
-            throw NoAol();
-        }
+        if (woke == WAIT_FAILED) throw CannotWait(lines::CounterText(GetLastError()));
+        if ((woke == WAIT_OBJECT_0 && !first && aolThread.Ended()) || windowGone()) throw NoAol();
+        if (trip->finished) break;
         HandleWhileWaiting();
     }
     // A window that went during the call answers nothing: the call may have been lost with it.

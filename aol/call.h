@@ -6,6 +6,7 @@
 // the order it came, once AOL has answered. AOL's window going away ends the wait with error 13.
 #include <windows.h>
 
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -20,17 +21,23 @@ bool WaitingForAol();
 
 namespace aolcall {
 
-// One call, run on the caller thread.
+// One call, run on the caller thread, which says when it has run it.
 struct Trip {
     virtual ~Trip() = default;
     virtual void Run() noexcept = 0;
+    std::atomic<bool> finished{false};
 };
 
 bool OnCallerThread();
+// How many trips have been handed to the caller thread so far: what a walk of AOL's windows
+// costs, as the tests and the bench count it.
+unsigned TripsHanded();
 // Hands `trip` to the caller thread and waits until it has run, as described above. `window` is
 // the AOL window the call is about; its top-level window, with its thread, is AOL. Returns the
-// trip once run. When AOL goes first it raises error 13 and leaves the trip to the caller
-// thread, which may still be in it.
+// trip once run. Trips run in the order they were handed, so a wait begun inside another (by
+// something handled meanwhile) runs its trip after the outer one and each wait ends with its
+// own. When AOL goes first it raises error 13; whatever leaves the wait early leaves the trip
+// to the caller thread, which may still be in it.
 std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip);
 
 } // namespace aolcall

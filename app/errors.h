@@ -22,7 +22,7 @@ template <class Handler> void AtEventBoundary(HWND owner, Handler&& handler) noe
     } catch (const RunTimeError& error) {
         EndWithRunTimeError(error, owner);
     } catch (const std::bad_alloc&) {
-        EndWithRunTimeError(RunTimeError(7, L"Out of memory"), owner);
+        EndWithRunTimeError(OutOfMemory(), owner);
     } catch (...) {
         EndWithRunTimeError(RunTimeError(51, L"Internal error"), owner);
     }

@@ -64,12 +64,18 @@ inline void Pause(double seconds) {
 // a timer never delivers a backlog.
 class HeldMessages {
   public:
-    static void Hold(const MSG& message) {
+    // False when there is no memory left to keep it: the caller says so rather than lose it.
+    static bool Hold(const MSG& message) noexcept {
         for (const MSG& held : held_)
             if (message.message == WM_TIMER && held.message == WM_TIMER &&
                 held.hwnd == message.hwnd && held.wParam == message.wParam)
-                return;
-        held_.push_back(message);
+                return true;
+        try {
+            held_.push_back(message);
+        } catch (...) {
+            return false;
+        }
+        return true;
     }
     static void PostAgain() {
         std::vector<MSG> held;

@@ -6,6 +6,7 @@
 #include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
+#include "core/runtime_error.h"
 #include "download/download.h"
 #include "sim/sim.h"
 #include "tests/support/driver.h"
@@ -14,7 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -297,3 +301,114 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
 }
 
 } // namespace
+
+// ---- The one wait for AOL ----
+
+// Goes with a call to the caller thread and says when it is dropped: a call dropped while the
+// caller thread still runs it would be written to after it was freed.
+struct CallState {
+    std::atomic<bool> dropped{false}, ran{false}, droppedWhileRunning{false};
+};
+class Witness {
+  public:
+    explicit Witness(std::shared_ptr<CallState> state) : state_(std::move(state)) {}
+    Witness(Witness&& other) noexcept : state_(std::move(other.state_)) {}
+    ~Witness() {
+        if (state_) state_->dropped = true;
+    }
+
+  private:
+    std::shared_ptr<CallState> state_;
+};
+
+// A window of this thread that the wait lets through, as Snorva's own is let through for a
+// close, and what it does when it is posted kDuringWait.
+constexpr UINT kDuringWait = WM_APP;
+std::function<void()> duringWait;
+LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kDuringWait && duringWait) duringWait();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// While AOL hangs in a read, something handled meanwhile makes a call of its own: each wait ends
+// with its own call's answer. Something thrown out of the wait leaves the call that AOL holds to
+// the caller thread. A walk of AOL's windows is one call, however many texts it reads, and AOL
+// going during it ends it in error 13.
+TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
+    std::optional<Client> client(std::in_place, "--transfer --rooms 2 --decoys 4");
+    ASSERT_TRUE(client->Started());
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = LetThrough;
+    windowClass.lpszClassName = "LetThrough";
+    RegisterClassA(&windowClass);
+    const Owned<HWND, DestroyWindow> helper(
+        CreateWindowA("LetThrough", "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
+    MustWaitForAol = [](const MSG& m) {
+        if (m.message == kDuringWait + 1) throw std::runtime_error("thrown in the wait");
+        if (m.message == WM_TIMER) throw std::runtime_error("a wait went on for 20 s");
+        return m.message != kDuringWait;
+    };
+    const auto watch = [&](bool on) { // none of the waits below takes 20 s
+        on ? SetTimer(helper.get(), 1, 20000, nullptr) : KillTimer(helper.get(), 1);
+    };
+
+    // One trip a walk: the transfer window's test of each child, and each field with its walk.
+    unsigned trips = aolcall::TripsHanded();
+    const HWND transfer = FindTransferWindow();
+    ASSERT_TRUE(transfer);
+    EXPECT_EQ(aolcall::TripsHanded() - trips, 1u) << "one call per read";
+    trips = aolcall::TripsHanded();
+    const Fields fields = ReadFields();
+    EXPECT_EQ(aolcall::TripsHanded() - trips, 3u);
+    const HWND firstStatic = FindChildByClass(transfer, nullptr, aolclass::kStatic);
+    const std::wstring staticText = GetControlText(firstStatic), caption = GetCaption(transfer);
+
+    // A wait inside a wait: the inner call queues behind the hung one.
+    std::wstring inner;
+    duringWait = [&] { inner = GetCaption(transfer); };
+    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    PostMessageA(helper.get(), kDuringWait, 0, 0);
+    watch(true);
+    EXPECT_EQ(GetControlText(firstStatic), staticText);
+    watch(false);
+    EXPECT_EQ(inner, caption);
+
+    // Thrown out of the wait while AOL holds the call: the call is the caller thread's to end.
+    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    auto state = std::make_shared<CallState>();
+    PostMessageA(helper.get(), kDuringWait + 1, 0, 0);
+    EXPECT_THROW(CallAol(firstStatic,
+                         [firstStatic, state, witness = Witness(state)] {
+                             SendMessageA(firstStatic, WM_GETTEXTLENGTH, 0, 0);
+                             state->droppedWhileRunning = state->dropped.load();
+                             state->ran = true;
+                             return 0;
+                         }),
+                 std::runtime_error);
+    ASSERT_TRUE(driver::WaitUntil([&] { return state->ran.load(); }, 15000));
+    EXPECT_FALSE(state->droppedWhileRunning) << "the call was freed while it ran";
+    EXPECT_EQ(ReadFields(), fields) << "the caller thread is not free again";
+    client.reset();
+
+    // AOL's thread ends while a walk waits on it, AOL a program of its own as under Wine.
+    Client own("--transfer", true);
+    ASSERT_TRUE(own.Started());
+    duringWait = [] {
+        const OwnedHandle thread(
+            OpenThread(THREAD_TERMINATE, FALSE,
+                       GetWindowThreadProcessId(FindWindowByClass(aolclass::kFrame), nullptr)));
+        TerminateThread(thread.get(), 1);
+    };
+    ASSERT_TRUE(sim::Control("--hang-on read 30000"));
+    PostMessageA(helper.get(), kDuringWait, 0, 0);
+    watch(true);
+    try {
+        FindTransferWindow();
+        ADD_FAILURE() << "AOL ended and the walk went on";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 13);
+    }
+    watch(false);
+    duringWait = nullptr;
+    MustWaitForAol = [](const MSG&) { return true; };
+}
