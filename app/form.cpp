@@ -124,6 +124,7 @@ bool Form1::Create() {
     minFont_ = MakeFont(L"Tahoma", 9);   // 6.75 pt
     menuBar_ = BuildMenu();
 
+    one_ = this;
     MustWaitForAol = HeldWhileWaiting;
     // Created overlapped, since only an overlapped window is given the place where the window
     // system puts new windows (a popup's default is the screen's corner); then made borderless,
@@ -210,7 +211,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
             break;
         case Turn::AfterAolAnswers: // sent while Snorva waits: it waits as what is posted does
-            HeldMessages::Hold(arrived);
+            if (!HeldMessages::Hold(arrived)) EndWithRunTimeError(OutOfMemory(), window);
             return 0;
         case Turn::Never:
             break;
@@ -264,10 +265,9 @@ Form1::Turn Form1::WhenToRun(const MSG& message) const {
 
 bool Form1::HeldWhileWaiting(const MSG& message) {
     // Only Snorva's window decides for itself; what a popup or a box is sent waits for its loop.
-    if (GetWindowLongPtrW(message.hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc))
-        return true;
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(message.hwnd, GWLP_USERDATA));
-    return !form || form->WhenToRun(message) == Turn::AfterAolAnswers;
+    // Known by its handle: other software may put its own procedure in front of ours.
+    return !one_ || message.hwnd != one_->window_ ||
+           one_->WhenToRun(message) == Turn::AfterAolAnswers;
 }
 
 bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -386,9 +386,15 @@ void Form1::Image2_Click() {
 void Form1::Image3_Click() {
     POINT pointer{};
     GetCursorPos(&pointer);
+    // A popup whose owner is not the foreground window stays open on a click outside it; the
+    // click may have waited for AOL while another program came to the front.
+    SetForegroundWindow(window_);
     // The chosen command arrives afterwards as WM_COMMAND, its own event.
     TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x,
                    pointer.y, 0, window_, nullptr);
+    // The switch back to Snorva that a popup shown from the background needs, or the next one
+    // may close as soon as it opens.
+    PostMessageW(window_, WM_NULL, 0, 0);
 }
 
 // Switching on while on keeps the running minute: the ticks stay one minute apart.

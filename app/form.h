@@ -88,6 +88,7 @@ class Form1 {
     void DrawControl(HDC dc, int control) const;
     OwnedMenu BuildMenu() const;
 
+    static inline Form1* one_ = nullptr; // the one window, which the wait for AOL asks
     HINSTANCE instance_;
     HWND window_ = nullptr;
     Idler idler_{Pause};

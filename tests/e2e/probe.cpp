@@ -1,8 +1,9 @@
 // probe.dll: the tests hook it onto Snorva's UI thread to look where another process cannot:
 // into its open popup menu (Wine keeps menus per process), its current folder, and the GDI
-// objects its paints hold. Copied in as Snorva's REGION.DLL, it writes down the path its MakeRgn
-// is given, byte for byte, into MakeRgn.txt beside the program, then answers as REGION-real.dll
-// there does: no region where there is none.
+// objects its paints hold, its CPU time; or to put a procedure of other software in front of its
+// window's. Copied in as Snorva's REGION.DLL, it writes down the path its MakeRgn is given, byte
+// for byte, into MakeRgn.txt beside the program, then answers as REGION-real.dll there does: no
+// region where there is none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 
@@ -53,8 +54,29 @@ int PaintLeaks(HWND window) {
     return GdiObjects() - before;
 }
 
+WNDPROC behind = nullptr;
+LRESULT CALLBACK InFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(behind, window, message, wParam, lParam);
+}
+
 std::wstring Answer(HWND window, WPARAM ask) {
     if (ask == probe::kPaintLeaks) return std::to_wstring(PaintLeaks(window));
+    if (ask == probe::kCpuMs) {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto ms = [](FILETIME t) {
+            return (uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+        };
+        return std::to_wstring(ms(kernel) + ms(user));
+    }
+    if (ask == probe::kInFront) {
+        HMODULE self; // kept loaded once the hook has gone: the window calls into it
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(&InFront), &self);
+        behind = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InFront)));
+        return L"in front";
+    }
     wchar_t folder[MAX_PATH];
     if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
     std::wstring text;
@@ -68,7 +90,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kPaintLeaks) {
+        sent->wParam <= probe::kCpuMs) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

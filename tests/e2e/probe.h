@@ -13,6 +13,12 @@ inline constexpr WPARAM kFolder = kPopup + 1;
 // The GDI objects the process holds more after the window has painted itself kPaints times.
 inline constexpr WPARAM kPaintLeaks = kPopup + 2;
 inline constexpr int kPaints = 200;
+// Puts a procedure in front of the window's own, as an accessibility tool or an input method
+// does, that hands every message on unchanged; answers "in front".
+inline constexpr WPARAM kInFront = kPopup + 3;
+// The process's CPU time so far, user and kernel, in milliseconds. (Wine answers another
+// process's GetProcessTimes from figures it seldom updates; a process's own are read afresh.)
+inline constexpr WPARAM kCpuMs = kPopup + 4;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

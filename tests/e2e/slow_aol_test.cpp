@@ -3,7 +3,8 @@
 // AOL as a program of its own (as under Wine) or on a thread of Snorva's process (the nearest to
 // Windows, where every call waits in Snorva): the strip paints, a close ends Snorva at once, AOL
 // gone ends it in error 13, and when AOL answers, every message reached it once and what came
-// meanwhile runs after, in the order it came.
+// meanwhile runs after, in the order it came. The wait takes no CPU to speak of, and a popup
+// opened after it behaves as any.
 #include "aol/aol.h"
 #include "app/resource.h"
 #include "sim/sim.h"
@@ -154,6 +155,69 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         EXPECT_EQ(*status, 0u);
         EXPECT_EQ(s.Lines().size(), said) << "a line came after the close";
     }
+}
+
+// However long AOL hangs, Snorva's wait costs it no CPU to speak of, in both placements; and a
+// procedure that other software puts in front of its window's own does not hold its close.
+TEST(SlowAol, ItsWaitTakesNoCpuAndItsCloseRunsThoughAnotherProcedureStandsInFront) {
+    for (bool inside : {false, true}) {
+        SCOPED_TRACE(inside ? "inside" : "own");
+        Session s(inside ? e2e::Inside("--version 8.0") : driver::SnorvaSetup{});
+        const HWND strip = s.Window();
+        ASSERT_TRUE(s.Choose(Item::IdleOn));
+        ASSERT_EQ(e2e::Probe(strip, probe::kInFront), L"in front");
+        ASSERT_TRUE(sim::Control("--hang-on text 120000"));
+        const size_t from = s.Messages().size();
+        SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
+        ASSERT_TRUE(e2e::Sees(
+            [&] {
+                const std::vector<driver::PostedLine> log = s.Messages();
+                return log.size() > from && log.back().bytes == "WM_SETTEXT";
+            },
+            "Snorva never came to wait"));
+        // Asked inside the wait, which handles what is sent to Snorva's thread.
+        const auto cpuMs = [&] { return std::stod(e2e::Probe(strip, probe::kCpuMs)); };
+        const double cpuBefore = cpuMs();
+        const DWORD start = GetTickCount();
+        Sleep(10000);
+        const double cpu = cpuMs() - cpuBefore;
+        const DWORD wall = GetTickCount() - start;
+        EXPECT_LT(cpu, 0.02 * wall) << cpu << " ms of CPU in " << wall << " ms of waiting";
+        PostMessageA(strip, WM_CLOSE, 0, 0);
+        EXPECT_EQ(s.Program().Wait(30000), std::optional<DWORD>(0)) << "the close waited for AOL";
+    }
+}
+
+// A click on the menu glyph that waited for AOL while another program came to the front: the
+// popup it opens brings Snorva to the front, as a popup needs to close on a click elsewhere.
+TEST(SlowAol, APopupOpenedAfterAWaitClosesOnAClickElsewhere) {
+    Session s;
+    const HWND strip = s.Window();
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    const RECT at = e2e::Rect(strip);
+    SetCursorPos(at.left + driver::kMenuGlyph.x, at.top + driver::kMenuGlyph.y);
+    ASSERT_TRUE(sim::Control("--hang-on text 8000"));
+    const size_t from = s.Messages().size();
+    SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
+    ASSERT_TRUE(e2e::Sees([&] { return s.Messages().size() > from; }, "Snorva never came to wait"));
+    const Owned<HWND, DestroyWindow> other(CreateWindowExA(
+        0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
+    SetForegroundWindow(other.get());
+    ASSERT_EQ(GetForegroundWindow(), other.get());
+    driver::PostClick(strip, driver::kMenuGlyph.x, driver::kMenuGlyph.y);
+    ASSERT_TRUE(s.Expect({UserLine(1)}, 30000));
+    HWND popup = nullptr;
+    ASSERT_TRUE(e2e::Sees([&] { return (popup = driver::FindPopupMenu()) != nullptr; },
+                          "the click that waited opened no popup"));
+    EXPECT_EQ(GetForegroundWindow(), strip) << "the popup opened with another program in front";
+    // A click on the other program, as the mouse makes it.
+    SetCursorPos(500, 350);
+    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    EXPECT_TRUE(e2e::Sees([] { return !driver::FindPopupMenu(); }, "the popup stayed open"));
+    EXPECT_TRUE(s.Expect({})); // and chose nothing
 }
 
 } // namespace
