@@ -74,7 +74,8 @@ for row in "${rows[@]}"; do
         esac
     done <"$log"
     got_packages=${got_packages// /,}
-    err=$(<"$work/err")
+    IFS= read -r -d '' err <"$work/err"
+    err=${err%$'\n'}
     problems=()
     [ "${got_arch:--}" = "$arch" ] || problems+=("test tree ${got_arch:-not named}")
     [ "$got_updates" = "$updates" ] || problems+=("updates: $got_updates")
