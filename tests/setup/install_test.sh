@@ -41,7 +41,8 @@ amd64=$base,g++-mingw-w64-x86-64
 i386=$base,wine32:i386
 # The machine: subcommand, runs i386 programs?, SNORVA_TEST_ARCH, packages there, what
 # `apt-get update` and `install` do. Then what set-up must do: the test tree's architecture,
-# updates, i386 added?, exit status, what it installs, and what it says (- : nothing).
+# updates, i386 added?, exit status, what it installs, and what it says (- : nothing; apt's own
+# error comes before set-up's words on it).
 rows=(
     "build no  -      none ok    ok   | -      1 no  0 cmake,g++-mingw-w64-i686 | installing cmake"
     "test  no  -      none ok    ok   | x86_64 1 no  0 $amd64 | runs no i386 programs"
@@ -49,7 +50,7 @@ rows=(
     "test  yes x86_64 none ok    ok   | x86_64 1 no  0 $amd64 | installing"
     "demo  no  -      none once  ok   | x86_64 2 no  0 $amd64,x11-apps | failed; again in 10 s"
     "test  no  -      none never ok   | x86_64 3 no  0 $amd64 | failed 3 times; installing from"
-    "test  yes -      none never fail | -      3 yes 1 $i386 | could not install"
+    "test  yes -      none never fail | -      3 yes 1 $i386 | broken packages.*could not install"
     "test  yes -      none ok    fail | -      1 yes 1 $i386 | SNORVA_TEST_ARCH=x86_64 ./run test"
     "test  no  -      none ok    fail | -      1 no  1 $amd64 | could not install cmake .*x86-64 \("
     "bench yes -      all  never fail | i686   0 no  0 - | -"
@@ -77,18 +78,12 @@ for row in "${rows[@]}"; do
     IFS= read -r -d '' err <"$work/err"
     err=${err%$'\n'}
     problems=()
-    [ "${got_arch:--}" = "$arch" ] || problems+=("test tree ${got_arch:-not named}")
-    [ "$got_updates" = "$updates" ] || problems+=("updates: $got_updates")
-    [ "$got_added" = "$added" ] || problems+=("i386 added: $got_added")
-    [ "$got_status" = "$status" ] || problems+=("exit status $got_status")
-    [ "$got_packages" = "$packages" ] || problems+=("installed $got_packages")
+    did="${got_arch:--} $got_updates $got_added $got_status $got_packages"
+    [ "$did" = "$arch $updates $added $status $packages" ] || problems+=("did: $did")
     if [ "$said" = - ]; then
         [ -z "$err" ] || problems+=("said something")
     else
         [[ $err =~ $said ]] || problems+=("did not say: $said")
-    fi
-    if [ "$install" = fail ] && [ "$updates" != 0 ]; then
-        [[ $err == *"held broken packages"* ]] || problems+=("apt's own error not shown")
     fi
     if [ ${#problems[@]} -gt 0 ]; then
         failed=1
