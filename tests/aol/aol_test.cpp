@@ -304,23 +304,6 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
 
 // ---- The one wait for AOL ----
 
-// Goes with a call to the caller thread and says when it is dropped: a call dropped while the
-// caller thread still runs it would be written to after it was freed.
-struct CallState {
-    std::atomic<bool> dropped{false}, ran{false}, droppedWhileRunning{false};
-};
-class Witness {
-  public:
-    explicit Witness(std::shared_ptr<CallState> state) : state_(std::move(state)) {}
-    Witness(Witness&& other) noexcept : state_(std::move(other.state_)) {}
-    ~Witness() {
-        if (state_) state_->dropped = true;
-    }
-
-  private:
-    std::shared_ptr<CallState> state_;
-};
-
 // A window of this thread that the wait lets through, as Snorva's own is let through for a
 // close, and what it does when it is posted kDuringWait.
 constexpr UINT kDuringWait = WM_APP;
@@ -374,19 +357,21 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
     EXPECT_EQ(inner, caption);
 
     // Thrown out of the wait while AOL holds the call: the call is the caller thread's to end.
+    // Its token goes when the call is dropped: dropped while it runs, it would be freed in use.
     ASSERT_TRUE(sim::Control("--hang-on read 3000"));
-    auto state = std::make_shared<CallState>();
+    std::atomic<bool> dropped{false}, ran{false}, droppedWhileRunning{false};
+    std::shared_ptr<void> token(nullptr, [&](void*) { dropped = true; });
     PostMessageA(helper.get(), kDuringWait + 1, 0, 0);
     EXPECT_THROW(CallAol(firstStatic,
-                         [firstStatic, state, witness = Witness(state)] {
+                         [&, token = std::move(token)] {
                              SendMessageA(firstStatic, WM_GETTEXTLENGTH, 0, 0);
-                             state->droppedWhileRunning = state->dropped.load();
-                             state->ran = true;
+                             droppedWhileRunning = dropped.load();
+                             ran = true;
                              return 0;
                          }),
                  std::runtime_error);
-    ASSERT_TRUE(driver::WaitUntil([&] { return state->ran.load(); }, 15000));
-    EXPECT_FALSE(state->droppedWhileRunning) << "the call was freed while it ran";
+    ASSERT_TRUE(driver::WaitUntil([&] { return ran.load(); }, 15000));
+    EXPECT_FALSE(droppedWhileRunning) << "the call was freed while it ran";
     EXPECT_EQ(ReadFields(), fields) << "the caller thread is not free again";
     client.reset();
 
