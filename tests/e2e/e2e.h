@@ -39,6 +39,22 @@ inline bool InRegion(HWND window, int x, int y) {
     OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
     return GetWindowRgn(window, region.get()) != ERROR && PtInRegion(region.get(), x, y);
 }
+// The strip's outline, its 21 rows of 112 pixels a line each: '+' inside, '.' outside; "none"
+// without one.
+inline std::string Outline(HWND window) {
+    OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, region.get()) == ERROR) return "none";
+    std::string pixels;
+    for (int y = 0; y < 21; ++y, pixels += '\n')
+        for (int x = 0; x < 112; ++x)
+            pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
+    return pixels;
+}
+// Whether two of Snorva's lines came its half-second pause apart (ms): a busy machine may
+// stretch the pause, never to seconds.
+inline bool HalfASecondApart(double first, double second) {
+    return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
+}
 
 // A change to the copied program folder before Snorva starts: a file copied into it, under
 // `name`, from the folder's top.
@@ -100,10 +116,11 @@ class Session : public driver::SnorvaRun {
     // for a second, no box opens and Snorva runs on.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
     std::vector<std::string> Said() const; // the room's lines after the greeting
-    // Opens the popup with a click on the menu glyph; 0 after a failure when it did not open.
-    HWND OpenPopup();
-    // Opens the popup, picks `item` with the keyboard, and sees the popup gone.
-    bool Pick(Item item);
+    // Opens the popup with a click on the menu glyph, doing `meanwhile` once the click is
+    // queued; 0 after a failure when it did not open.
+    HWND OpenPopup(const std::function<void()>& meanwhile = {});
+    // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
+    bool Pick(Item item, const std::function<void()>& meanwhile = {});
     // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
     // window, about its box (no icon; answered), unload its two lines and status 0, the rest
     // nothing.
