@@ -248,9 +248,13 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
     const OwnedModule helper(LoadLibraryA("menuhook.dll")); // beside this program, as Snorva's
     const auto proc = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(helper.get(), "MenuHookProc")));
-    constexpr std::uint32_t kMapped = 256 * 1024; // the answers take 200,136 bytes
+    constexpr std::uint32_t kMapped = 256 * 1024;
+    constexpr std::uint32_t kAnswers = 32 + 4 + 2001 * 100; // header, 1 bar item, 2001 texts
     const std::pair<const char*, void (*)(Request&)> rows[] = {
         {"whole: answered", [](Request&) {}},
+        // The mapping has room, the request not: the answers are too large for it.
+        {"gives one byte less room than the answers take",
+         [](Request& r) { r.header.size = kAnswers - 1; }},
         {"claims more room than mapped", [](Request& r) { r.header.size = 2 * kMapped; }},
         {"another magic", [](Request& r) { r.header.magic ^= 1; }},
         {"already answered", [](Request& r) { r.header.state = menureply::Answered; }},
@@ -261,7 +265,8 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
          [](Request& r) { GetWindowThreadProcessId(r.woken, &r.process); }},
         {"with no hook but Snorva's, gone since", [](Request& r) { r.hooked = false; }}};
     std::uint32_t number = 1u << 31; // far from Snorva's own, which count from 1
-    for (const auto& [what, spoil] : rows) {
+    for (size_t row = 0; row < std::size(rows); ++row) {
+        const auto& [what, spoil] = rows[row];
         SCOPED_TRACE(what);
         char name[menureply::kNameSize];
         menureply::FormatName(name, GetCurrentProcessId(), ++number);
@@ -286,11 +291,14 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
             ASSERT_TRUE(SendMessageTimeoutA(r.woken, WM_NULL, r.process, number, SMTO_NORMAL, 30000,
                                             &result));
         }
-        // Read back through the shared memory: the answers, or not a byte changed.
-        const bool answered = what == rows[0].first;
-        const size_t answers = answered ? menureply::AnswerSize(1, 2001) : 0;
-        EXPECT_EQ(reinterpret_cast<menureply::Header*>(bytes)->state,
-                  answered ? menureply::Answered : r.header.state);
+        // Read back through the shared memory: the answers, the size they need in the header
+        // alone, or not a byte changed.
+        const auto* header = reinterpret_cast<menureply::Header*>(bytes);
+        EXPECT_EQ(header->state, row == 0   ? menureply::Answered
+                                 : row == 1 ? menureply::TooSmall
+                                            : r.header.state);
+        EXPECT_TRUE(row != 1 || header->needed == kAnswers);
+        const size_t answers = row == 0 ? kAnswers : row == 1 ? sizeof r.header : 0;
         EXPECT_TRUE(std::equal(bytes + answers, bytes + kMapped, before.begin() + answers))
             << "written beyond the answers";
     }

@@ -1,8 +1,8 @@
 // probe.dll: the tests hook it onto Snorva's UI thread to look where another process cannot:
-// into its open popup menu (Wine keeps menus per process), its current folder, and the GDI
-// objects its paints hold. Copied in as Snorva's REGION.DLL, it writes down the path its MakeRgn
-// is given, byte for byte, into MakeRgn.txt beside the program, then answers as REGION-real.dll
-// there does: no region where there is none.
+// into its open popup menu (Wine keeps menus per process), its current folder, the GDI objects
+// its paints hold, and its kernel handles. Copied in as Snorva's REGION.DLL, it writes down the
+// path its MakeRgn is given, byte for byte, into MakeRgn.txt beside the program, then answers as
+// REGION-real.dll there does: no region where there is none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 
@@ -42,19 +42,31 @@ int GdiObjects() {
     return taken;
 }
 
-int PaintLeaks(HWND window) {
+std::wstring PaintLeaks(HWND window) {
     const auto paint = [window](int times) {
         for (int i = 0; i < times; ++i)
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     };
     paint(10); // what a first paint makes once and keeps (fonts realised, caches)
     const int before = GdiObjects();
+    if (!before) return L"no count"; // the fonts and pictures it holds are objects too
     paint(probe::kPaints);
-    return GdiObjects() - before;
+    return std::to_wstring(GdiObjects() - before);
+}
+
+// Wine's GetProcessHandleCount answers 0, but every handle value that names an object answers
+// GetHandleInformation, and Wine gives out the lowest free values first.
+int KernelHandles() {
+    int held = 0;
+    DWORD flags;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4)
+        held += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
+    return held;
 }
 
 std::wstring Answer(HWND window, WPARAM ask) {
-    if (ask == probe::kPaintLeaks) return std::to_wstring(PaintLeaks(window));
+    if (ask == probe::kHandles) return std::to_wstring(KernelHandles());
+    if (ask == probe::kPaintLeaks) return PaintLeaks(window);
     wchar_t folder[MAX_PATH];
     if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
     std::wstring text;
@@ -68,7 +80,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kPaintLeaks) {
+        sent->wParam <= probe::kHandles) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

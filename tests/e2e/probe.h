@@ -13,6 +13,8 @@ inline constexpr WPARAM kFolder = kPopup + 1;
 // The GDI objects the process holds more after the window has painted itself kPaints times.
 inline constexpr WPARAM kPaintLeaks = kPopup + 2;
 inline constexpr int kPaints = 200;
+// The kernel handles the process holds.
+inline constexpr WPARAM kHandles = kPopup + 3;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

@@ -21,7 +21,7 @@ std::string Cut(const char* path, int width, int height) {
     static const auto make = reinterpret_cast<MakeRgnProc>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryA(REGION_DLL), "MakeRgn")));
     const OwnedRegion region(make ? make(path, 255, 0, 255) : nullptr);
-    std::string pixels = region ? "" : "no region";
+    std::string pixels = !make ? "no MakeRgn" : region ? "" : "no region";
     for (int y = 0; y < height && region; ++y, pixels += '\n')
         for (int x = 0; x < width; ++x)
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
