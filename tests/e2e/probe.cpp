@@ -66,6 +66,13 @@ int KernelHandles() {
 
 std::wstring Answer(HWND window, WPARAM ask) {
     if (ask == probe::kHandles) return std::to_wstring(KernelHandles());
+    FILETIME times[4];
+    if (ask == probe::kCpuMs &&
+        GetProcessTimes(GetCurrentProcess(), &times[0], &times[1], &times[2], &times[3]))
+        return std::to_wstring(
+            (ULARGE_INTEGER{{times[2].dwLowDateTime, times[2].dwHighDateTime}}.QuadPart +
+             ULARGE_INTEGER{{times[3].dwLowDateTime, times[3].dwHighDateTime}}.QuadPart) /
+            10000);
     if (ask == probe::kPaintLeaks) return PaintLeaks(window);
     wchar_t folder[MAX_PATH];
     if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
@@ -80,7 +87,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kHandles) {
+        sent->wParam <= probe::kCpuMs) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
