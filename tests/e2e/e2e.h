@@ -34,13 +34,7 @@ const std::string kAbout = "i made this because i need an AOL8+win98 idler. ifac
 const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
                            "its version could not be told: start AOL, enter a chat room, then "
                            "start Snorva again.";
-// Whether the window's outline holds the point (client coordinates); false when it has none.
-inline bool InRegion(HWND window, int x, int y) {
-    OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
-    return GetWindowRgn(window, region.get()) != ERROR && PtInRegion(region.get(), x, y);
-}
-// The strip's outline, its 21 rows of 112 pixels a line each: '+' inside, '.' outside; "none"
-// without one.
+// The strip's outline, a line per row of pixels: '+' inside, '.' outside; "none" without one.
 inline std::string Outline(HWND window) {
     OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
     if (GetWindowRgn(window, region.get()) == ERROR) return "none";
@@ -50,8 +44,7 @@ inline std::string Outline(HWND window) {
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
     return pixels;
 }
-// Whether two of Snorva's lines came its half-second pause apart (ms): a busy machine may
-// stretch the pause, never to seconds.
+// Two lines Snorva's half-second pause apart (ms), which a busy machine stretches, never to 3 s.
 inline bool HalfASecondApart(double first, double second) {
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include <tlhelp32.h>
+
 namespace {
 
 void WriteDown(HMENU menu, const std::wstring& indent, std::wstring& out) {
@@ -56,24 +58,23 @@ std::wstring PaintLeaks(HWND window) {
 
 // Wine's GetProcessHandleCount answers 0, but every handle value that names an object answers
 // GetHandleInformation, and Wine gives out the lowest free values first.
-int KernelHandles() {
-    int held = 0;
+std::wstring ThreadsAndHandles() {
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    int threads = 0, handles = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &thread); more;
+         more = Thread32Next(snapshot.get(), &thread))
+        threads += thread.th32OwnerProcessID == GetCurrentProcessId();
     DWORD flags;
     for (UINT_PTR value = 4; value < 0x10000; value += 4)
-        held += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
-    return held;
+        handles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
+    return std::to_wstring(threads) + L" " + std::to_wstring(handles);
 }
 
 std::wstring Answer(HWND window, WPARAM ask) {
-    if (ask == probe::kHandles) return std::to_wstring(KernelHandles());
-    FILETIME times[4];
-    if (ask == probe::kCpuMs &&
-        GetProcessTimes(GetCurrentProcess(), &times[0], &times[1], &times[2], &times[3]))
-        return std::to_wstring(
-            (ULARGE_INTEGER{{times[2].dwLowDateTime, times[2].dwHighDateTime}}.QuadPart +
-             ULARGE_INTEGER{{times[3].dwLowDateTime, times[3].dwHighDateTime}}.QuadPart) /
-            10000);
     if (ask == probe::kPaintLeaks) return PaintLeaks(window);
+    if (ask == probe::kThreadsAndHandles) return ThreadsAndHandles();
     wchar_t folder[MAX_PATH];
     if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
     std::wstring text;
@@ -87,7 +88,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kCpuMs) {
+        sent->wParam <= probe::kThreadsAndHandles) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

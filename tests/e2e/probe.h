@@ -13,10 +13,8 @@ inline constexpr WPARAM kFolder = kPopup + 1;
 // The GDI objects the process holds more after the window has painted itself kPaints times.
 inline constexpr WPARAM kPaintLeaks = kPopup + 2;
 inline constexpr int kPaints = 200;
-// The kernel handles the process holds; the milliseconds of processor time it has used (Wine
-// tells another process none).
-inline constexpr WPARAM kHandles = kPopup + 3;
-inline constexpr WPARAM kCpuMs = kPopup + 4;
+// The process's threads and the kernel handles it holds: "<threads> <handles>".
+inline constexpr WPARAM kThreadsAndHandles = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

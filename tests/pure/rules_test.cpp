@@ -149,8 +149,7 @@ TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
     const double cpu = CpuSeconds();
     start = MonotonicSeconds();
     Pause(1.5);
-    const double paused = MonotonicSeconds() - start;
-    EXPECT_TRUE(paused >= 1.5 && paused < 4.5) << paused;
+    EXPECT_NEAR(MonotonicSeconds() - start, 3.0, 1.5); // a busy machine may stretch it
     EXPECT_LT(CpuSeconds() - cpu, 0.1) << "a spinning pause burns its whole time";
     // The posted message first, then the timer when due, long before the pause is over.
     ASSERT_EQ(handled.size(), 2u);

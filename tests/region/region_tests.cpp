@@ -78,7 +78,7 @@ std::string Expected(const std::vector<std::string>& art) {
     return pixels;
 }
 
-TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBand) {
+TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBandAndOfNoPictureNone) {
     std::vector<std::string> known = {"##########", "#...#....#", "#bbb#bbbb#",
                                       "..nn.f....", "..........", "#.#.#.#.#."};
     // Rows are read in bands of 256: every row on both sides of each seam in place.
@@ -100,9 +100,7 @@ TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBand) {
     for (int y = 0; y < 21; ++y)
         band[y].replace(y, 92, 92, '.');
     EXPECT_EQ(Cut(SNORVA_ROOT "\\app\\res\\main.jpg", 112, 21), Expected(band));
-}
-
-TEST(RegionDll, WhatIsNoPictureGivesNoRegion) {
+    // What is no picture gives no region.
     const std::string text = TempPath("text.jpg"), empty = TempPath("empty.jpg");
     std::ofstream(text) << "not a picture at all\n";
     std::ofstream(empty).flush();
