@@ -14,13 +14,13 @@ using e2e::UserLine;
 
 // A log-off that another program cancels: Snorva, asked first, does not refuse it, then hears
 // that it is off, and runs on.
-void CancelledLogOff(Session& s) {
+void CancelledLogOff(Session& s, const char* state) {
     DWORD_PTR answer = 0;
     for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) // wParam FALSE: it is off
         EXPECT_TRUE(SendMessageTimeoutA(s.Window(), message, FALSE, ENDSESSION_LOGOFF, SMTO_NORMAL,
                                         5000, &answer) &&
                     (answer || message == WM_ENDSESSION) && s.Program().Running())
-            << message << ": refused, or Snorva ended";
+            << state << ", " << message << ": refused, or Snorva ended";
 }
 
 TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErrorShowsItsBox) {
@@ -30,7 +30,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(1), download})); // the caller thread is there from here on
     HWND strip = s.Window();
-    CancelledLogOff(s);
+    CancelledLogOff(s, "idle");
     const std::wstring threadsAndHandles = e2e::Probe(strip, probe::kThreadsAndHandles);
     ASSERT_EQ(threadsAndHandles.find(L" 0"), std::wstring::npos) << "no handles counted";
     // A tick, with AOL hung in its line's text until the test releases it.
@@ -66,7 +66,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
                 meanwhile(strip))
                 << "system command " << std::hex << wParam;
     }
-    CancelledLogOff(s);
+    CancelledLogOff(s, "waiting");
     ASSERT_TRUE(sim::Release());
     // The waiting tick ends after the one held meanwhile; the drag runs in that one's pause.
     ASSERT_TRUE(s.Expect({UserLine(2), UserLine(3), e2e::kEngaged, e2e::kEngaged}));
@@ -81,7 +81,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
     const auto box = s.ExpectBox("Run-time error '6':\n\nOverflow");
     ASSERT_TRUE(box);
-    CancelledLogOff(s);
+    CancelledLogOff(s, "under a box");
     EXPECT_TRUE(IsWindowVisible(box->window));
     PostMessageA(strip, WM_CLOSE, 0, 0);
     EXPECT_TRUE(s.ExpectEnd(6));
