@@ -109,8 +109,7 @@ class Session : public driver::SnorvaRun {
     // for a second, no box opens and Snorva runs on.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
     std::vector<std::string> Said() const; // the room's lines after the greeting
-    // Opens the popup with a click on the menu glyph, doing `meanwhile` once the click is
-    // queued; 0 after a failure when it did not open.
+    // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});

@@ -79,13 +79,12 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
 
         // AOL hangs until the test releases it, which only the row where it answers does: what
         // ends Snorva meanwhile ends it without AOL.
-        const std::string hangMs = " 600000";
         if (point == Point::AlreadyHung) {
-            ASSERT_TRUE(sim::Control("--hang" + hangMs));
+            ASSERT_TRUE(sim::Control("--hang 600000"));
             ASSERT_TRUE(e2e::Sees([] { return IsHungAppWindow(AolFrame()) != FALSE; },
                                   "AOL was not hung after 15 s", 15000));
         } else {
-            ASSERT_TRUE(sim::Control(std::string("--hang-on ") + hangOn[at] + hangMs));
+            ASSERT_TRUE(sim::Control(std::string("--hang-on ") + hangOn[at] + " 600000"));
         }
         HWND strip = s.Window();
         SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
