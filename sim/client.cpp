@@ -467,7 +467,7 @@ Client::~Client() {
 }
 
 bool Client::Create() {
-    Hang(0);
+    Hang(0); // the release event now: a release that comes before the first hang is kept
     RegisterClasses();
     options_.help = false;
     frame_ =
