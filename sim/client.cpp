@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -99,8 +100,17 @@ std::string WithoutMarkup(const std::string& text) {
     return shown;
 }
 
+// A length no window could have is answered as the largest an int holds.
 LRESULT AnswerTextLength(const std::string& text, int extra) {
-    return static_cast<LRESULT>(text.size()) + extra;
+    return static_cast<LRESULT>(std::min<long long>(static_cast<long long>(text.size()) + extra,
+                                                    std::numeric_limits<int>::max()));
+}
+
+// Every hang: blocks the calling thread for `ms`, or until a test releases it (sim::Release),
+// whichever comes first. Create makes the event, so that a release before the hang is kept.
+void Hang(DWORD ms) {
+    static const HANDLE release = CreateEventA(nullptr, FALSE, FALSE, kReleaseEvent);
+    WaitForSingleObject(release, ms);
 }
 
 // WM_GETTEXT: at most size - 1 bytes and a NUL, NULs inside the text included.
@@ -338,7 +348,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
         if (wp == kTransferTimer) client->OnTimer();
         return 0;
     case kHangMessage:
-        Sleep(static_cast<DWORD>(wp));
+        Hang(static_cast<DWORD>(wp));
         return 0;
     case WM_NULL:
         client->OnMessage("frame", message, "menu");
@@ -457,6 +467,7 @@ Client::~Client() {
 }
 
 bool Client::Create() {
+    Hang(0); // the release event now: a release that comes before the first hang is kept
     RegisterClasses();
     options_.help = false;
     frame_ =
@@ -502,7 +513,7 @@ void Client::Apply(Options next) {
         // A command's sender gets its answer first and then finds the client hung.
         if (InSendMessage()) {
             ReplyMessage(1);
-            Sleep(static_cast<DWORD>(hangMs));
+            Hang(static_cast<DWORD>(hangMs));
         } else {
             PostMessageA(frame_, kHangMessage, hangMs, 0);
         }
@@ -714,7 +725,7 @@ void Client::OnEnter(ControlState& input) {
     AppendTranscript(input.room, line);
     if (int ms = std::exchange(options_.hangAfterLineMs, 0)) {
         if (InSendMessage()) ReplyMessage(0); // the Enter's sender goes on, and finds us busy
-        Sleep(static_cast<DWORD>(ms));
+        Hang(static_cast<DWORD>(ms));
     }
 }
 
@@ -731,7 +742,7 @@ void Client::OnMessage(const char* window, UINT message, const char* hangPoint) 
     AppendRecord(options_.messageLog, window, name);
     if (*hangPoint && options_.hangOn == hangPoint) {
         options_.hangOn.clear();
-        Sleep(static_cast<DWORD>(std::exchange(options_.hangOnMs, 0)));
+        Hang(static_cast<DWORD>(std::exchange(options_.hangOnMs, 0)));
     }
 }
 

@@ -196,9 +196,9 @@ void Parser::Option(std::string_view name) {
         t.static2 = Text(name);
         t.hasStatic2 = true;
     } else if (name == "--transfer-caption-extra") {
-        t.captionExtra = Number(name, 0, 1 << 24);
+        t.captionExtra = Number(name, 0, 0x7FFFFFFF);
     } else if (name == "--transfer-static1-extra") {
-        t.static1Extra = Number(name, 0, 1 << 24);
+        t.static1Extra = Number(name, 0, 0x7FFFFFFF);
     } else if (name == "--transfer-close-after") {
         if (at_ < words_.size() && words_[at_] == "never") {
             ++at_;

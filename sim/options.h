@@ -34,6 +34,7 @@ inline constexpr char kUsage[] =
     "                            message, before answering it: text (a room input's WM_SETTEXT),\n"
     "                            enter (its WM_CHAR 13), read (the transfer window's first\n"
     "                            static asked for its length), menu (WM_NULL to the main window)\n"
+    "                            (a hang ends early when a test releases it: sim::Release)\n"
     "  --message-log PATH        append each WM_SETTEXT, WM_CHAR, WM_GETTEXTLENGTH, WM_GETTEXT\n"
     "                            and WM_NULL the client's windows take to PATH as\n"
     "                            <ms>TAB<window>TAB<message>LF (\"\" for none; the default)\n"

@@ -79,4 +79,11 @@ bool Control(const std::string& command) {
     return answer == 1;
 }
 
+bool Release() {
+    const HANDLE release = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
+    const bool released = release && SetEvent(release);
+    if (release) CloseHandle(release);
+    return released;
+}
+
 } // namespace sim

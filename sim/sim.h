@@ -23,5 +23,9 @@ void StopInProcess();
 // WM_COPYDATA to its main window, and waits for it (30 s at most, for a hung client). Returns
 // false when no client answered or the command was bad.
 bool Control(const std::string& command);
+// Ends the client's hang (--hang, --hang-after-line, --hang-on) at once; a release that comes
+// before the hang ends it as it begins. The client is hung, so this goes around its windows.
+inline constexpr char kReleaseEvent[] = "aolsim-release";
+bool Release();
 
 } // namespace sim

@@ -67,16 +67,17 @@ bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD t
     return false;
 }
 
-HWND Session::OpenPopup() {
+HWND Session::OpenPopup(const std::function<void()>& meanwhile) {
     driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y);
+    if (meanwhile) meanwhile();
     HWND popup = nullptr;
     Sees([&] { return (popup = driver::FindPopupMenu()) != nullptr; },
          "a click on the menu glyph opened no popup");
     return popup;
 }
 
-bool Session::Pick(Item item) {
-    HWND popup = OpenPopup();
+bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
+    HWND popup = OpenPopup(meanwhile);
     if (!popup) return false;
     // From the first item, whatever the pointer selected when the popup opened under it.
     driver::PostKey(popup, VK_HOME);

@@ -34,10 +34,19 @@ const std::string kAbout = "i made this because i need an AOL8+win98 idler. ifac
 const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
                            "its version could not be told: start AOL, enter a chat room, then "
                            "start Snorva again.";
-// Whether the window's outline holds the point (client coordinates); false when it has none.
-inline bool InRegion(HWND window, int x, int y) {
+// The strip's outline, a line per row of pixels: '+' inside, '.' outside; "none" without one.
+inline std::string Outline(HWND window) {
     OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
-    return GetWindowRgn(window, region.get()) != ERROR && PtInRegion(region.get(), x, y);
+    if (GetWindowRgn(window, region.get()) == ERROR) return "none";
+    std::string pixels;
+    for (int y = 0; y < 21; ++y, pixels += '\n')
+        for (int x = 0; x < 112; ++x)
+            pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
+    return pixels;
+}
+// Two lines Snorva's half-second pause apart (ms), which a busy machine stretches, never to 3 s.
+inline bool HalfASecondApart(double first, double second) {
+    return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
 // A change to the copied program folder before Snorva starts: a file copied into it, under
@@ -100,10 +109,10 @@ class Session : public driver::SnorvaRun {
     // for a second, no box opens and Snorva runs on.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
     std::vector<std::string> Said() const; // the room's lines after the greeting
-    // Opens the popup with a click on the menu glyph; 0 after a failure when it did not open.
-    HWND OpenPopup();
-    // Opens the popup, picks `item` with the keyboard, and sees the popup gone.
-    bool Pick(Item item);
+    // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
+    HWND OpenPopup(const std::function<void()>& meanwhile = {});
+    // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
+    bool Pick(Item item, const std::function<void()>& meanwhile = {});
     // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
     // window, about its box (no icon; answered), unload its two lines and status 0, the rest
     // nothing.

@@ -1,9 +1,9 @@
 // probe.dll: the tests hook it onto Snorva's UI thread to look where another process cannot:
-// into its open popup menu (Wine keeps menus per process), its current folder, and the GDI
-// objects its paints hold, its CPU time; or to put a procedure of other software in front of its
-// window's. Copied in as Snorva's REGION.DLL, it writes down the path its MakeRgn is given, byte
-// for byte, into MakeRgn.txt beside the program, then answers as REGION-real.dll there does: no
-// region where there is none.
+// into its open popup menu (Wine keeps menus per process), its current folder, the GDI objects
+// its paints hold, its kernel handles and its CPU time; or to put a procedure of other software
+// in front of its window's. Copied in as Snorva's REGION.DLL, it writes down the path its
+// MakeRgn is given, byte for byte, into MakeRgn.txt beside the program, then answers as
+// REGION-real.dll there does: no region where there is none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 
@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <tlhelp32.h>
 
 namespace {
 
@@ -43,15 +45,32 @@ int GdiObjects() {
     return taken;
 }
 
-int PaintLeaks(HWND window) {
+std::wstring PaintLeaks(HWND window) {
     const auto paint = [window](int times) {
         for (int i = 0; i < times; ++i)
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     };
     paint(10); // what a first paint makes once and keeps (fonts realised, caches)
     const int before = GdiObjects();
+    if (!before) return L"no count"; // the fonts and pictures it holds are objects too
     paint(probe::kPaints);
-    return GdiObjects() - before;
+    return std::to_wstring(GdiObjects() - before);
+}
+
+// Wine's GetProcessHandleCount answers 0, but every handle value that names an object answers
+// GetHandleInformation, and Wine gives out the lowest free values first.
+std::wstring ThreadsAndHandles() {
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    int threads = 0, handles = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &thread); more;
+         more = Thread32Next(snapshot.get(), &thread))
+        threads += thread.th32OwnerProcessID == GetCurrentProcessId();
+    DWORD flags;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4)
+        handles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
+    return std::to_wstring(threads) + L" " + std::to_wstring(handles);
 }
 
 WNDPROC behind = nullptr;
@@ -60,7 +79,8 @@ LRESULT CALLBACK InFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 std::wstring Answer(HWND window, WPARAM ask) {
-    if (ask == probe::kPaintLeaks) return std::to_wstring(PaintLeaks(window));
+    if (ask == probe::kPaintLeaks) return PaintLeaks(window);
+    if (ask == probe::kThreadsAndHandles) return ThreadsAndHandles();
     if (ask == probe::kCpuMs) {
         FILETIME created, exited, kernel, user;
         GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -90,7 +110,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kCpuMs) {
+        sent->wParam <= probe::kThreadsAndHandles) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

@@ -21,7 +21,7 @@ std::string Cut(const char* path, int width, int height) {
     static const auto make = reinterpret_cast<MakeRgnProc>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryA(REGION_DLL), "MakeRgn")));
     const OwnedRegion region(make ? make(path, 255, 0, 255) : nullptr);
-    std::string pixels = region ? "" : "no region";
+    std::string pixels = !make ? "no MakeRgn" : region ? "" : "no region";
     for (int y = 0; y < height && region; ++y, pixels += '\n')
         for (int x = 0; x < width; ++x)
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
@@ -78,7 +78,7 @@ std::string Expected(const std::vector<std::string>& art) {
     return pixels;
 }
 
-TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBand) {
+TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBandAndOfNoPictureNone) {
     std::vector<std::string> known = {"##########", "#...#....#", "#bbb#bbbb#",
                                       "..nn.f....", "..........", "#.#.#.#.#."};
     // Rows are read in bands of 256: every row on both sides of each seam in place.
@@ -100,9 +100,7 @@ TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndTheSkinsBand) {
     for (int y = 0; y < 21; ++y)
         band[y].replace(y, 92, 92, '.');
     EXPECT_EQ(Cut(SNORVA_ROOT "\\app\\res\\main.jpg", 112, 21), Expected(band));
-}
-
-TEST(RegionDll, WhatIsNoPictureGivesNoRegion) {
+    // What is no picture gives no region.
     const std::string text = TempPath("text.jpg"), empty = TempPath("empty.jpg");
     std::ofstream(text) << "not a picture at all\n";
     std::ofstream(empty).flush();

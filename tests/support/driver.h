@@ -21,6 +21,7 @@ class Process {
     Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
     explicit operator bool() const { return handle_ != nullptr; }
     DWORD Id() const { return id_; }
+    HANDLE Handle() const { return handle_.get(); }
     bool Running() const {
         return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
     }

@@ -1,0 +1,93 @@
+// What arrives while Snorva waits for a hung AOL, as the window system brings it: what waits runs
+// after, in order (a tick once, the rest as often as it came), the rest at once; one caller thread
+// serves the run. A log-off is never refused, in any state; a cancelled one changes nothing.
+#include "app/resource.h"
+#include "sim/sim.h"
+#include "tests/e2e/e2e.h"
+
+namespace {
+
+using e2e::Item;
+using e2e::Session;
+using e2e::UserLine;
+
+// A log-off another program cancels: Snorva, asked first, does not refuse it, and runs on.
+void CancelledLogOff(Session& s, const char* state) {
+    DWORD_PTR answer = 0;
+    for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) // wParam FALSE: it is off
+        EXPECT_TRUE(SendMessageTimeoutA(s.Window(), message, FALSE, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                        5000, &answer) &&
+                    (answer || message == WM_ENDSESSION) && s.Program().Running())
+            << state << ", " << message << ": refused, or Snorva ended";
+}
+
+TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErrorShowsItsBox) {
+    // AOL in Snorva's process: between processes, Wine hands on no text length that large.
+    Session s(e2e::Inside("--version 8.0 --transfer"));
+    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
+    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    ASSERT_TRUE(s.Tick({UserLine(1), download})); // the caller thread is there from here on
+    HWND strip = s.Window();
+    CancelledLogOff(s, "idle");
+    const std::wstring threadsAndHandles = e2e::Probe(strip, probe::kThreadsAndHandles);
+    ASSERT_EQ(threadsAndHandles.find(L" 0"), std::wstring::npos) << "no handles counted";
+    // A tick, with AOL hung in its line's text until the test releases it.
+    const size_t from = s.Messages().size();
+    ASSERT_TRUE(sim::Control("--hang-on text 600000"));
+    PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
+    ASSERT_TRUE(e2e::Sees(
+        [&] {
+            const auto log = s.Messages();
+            return log.size() > from && log.back().bytes == "WM_SETTEXT";
+        },
+        "Snorva never came to wait"));
+    // In this order, posted as the timer and popup post them, or sent as the task bar sends them.
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        bool (*meanwhile)(HWND strip); // sent: what holds once it is answered, during the wait
+    } rows[] = {{WM_TIMER, Form1::kTimer1},
+                {WM_COMMAND, IDM_IDLEON},
+                {WM_TIMER, Form1::kTimer1}, // a tick that waits already: not a second one
+                {WM_COMMAND, IDM_IDLEON},   // a command that waits already: once more
+                {WM_SYSCOMMAND, SC_MINIMIZE, [](HWND w) { return IsIconic(w) != FALSE; }},
+                {WM_SYSCOMMAND, SC_RESTORE, [](HWND w) { return !IsIconic(w); }},
+                // A drag (as the system menu) runs a loop of its own: after the wait, once.
+                {WM_SYSCOMMAND, SC_MOVE | HTCAPTION, [](HWND w) { return !e2e::Moving(w); }}};
+    for (const auto& [message, wParam, meanwhile] : rows) {
+        DWORD_PTR answer;
+        if (!meanwhile)
+            PostMessageA(strip, message, wParam, 0);
+        else
+            EXPECT_TRUE(
+                SendMessageTimeoutA(strip, message, wParam, 0, SMTO_NORMAL, 5000, &answer) &&
+                meanwhile(strip))
+                << "system command " << std::hex << wParam;
+    }
+    CancelledLogOff(s, "waiting");
+    ASSERT_TRUE(sim::Release());
+    // The waiting tick ends after the one held meanwhile; the drag runs in that one's pause.
+    ASSERT_TRUE(s.Expect({UserLine(2), UserLine(3), e2e::kEngaged, e2e::kEngaged}));
+    ASSERT_TRUE(e2e::Sees([&] { return e2e::Moving(strip); }, "the drag never ran"));
+    // Released until the drag ends (on a busy machine one release once was not enough).
+    ASSERT_TRUE(e2e::Sees(
+        [&] {
+            driver::PostButton(strip, WM_LBUTTONUP, driver::kStrip.x, driver::kStrip.y);
+            return !e2e::Moving(strip);
+        },
+        "the drag outlived the button"));
+    EXPECT_TRUE(s.Expect({download, download}));
+    EXPECT_EQ(e2e::Probe(strip, probe::kThreadsAndHandles), threadsAndHandles);
+    // An error raised inside a call (a text longer than any) shows its box; under it a log-off is
+    // not refused, a cancelled one changes nothing, and a close ends Snorva.
+    ASSERT_TRUE(sim::Control("--transfer --transfer-static1-extra 2147483647"));
+    PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
+    const auto box = s.ExpectBox("Run-time error '6':\n\nOverflow");
+    ASSERT_TRUE(box);
+    CancelledLogOff(s, "under a box");
+    EXPECT_TRUE(IsWindowVisible(box->window));
+    PostMessageA(strip, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(s.ExpectEnd(6));
+}
+
+} // namespace
