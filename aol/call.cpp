@@ -115,6 +115,9 @@ class Waiting {
         if (!waiting) HeldMessages::PostAgain();
     }
 
+    // Whether this wait is inside another.
+    bool Inside() const { return outer_; }
+
   private:
     bool outer_;
 };
@@ -185,6 +188,9 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
         if (trip->finished) break;
         HandleWhileWaiting();
     }
+    // What came while the call ended is held too, behind what came before it: posted again
+    // together, everything runs in the order it came.
+    if (!waiting.Inside()) HandleWhileWaiting();
     // A window that went during the call answers nothing: the call may have been lost with it.
     if (windowGone()) throw NoAol();
     return trip;
