@@ -83,7 +83,9 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         from = s.Messages().size();
 
         HWND strip = s.Window();
-        if (watched) ASSERT_EQ(e2e::Probe(strip, probe::kInFront), L"in front");
+        if (watched) {
+            ASSERT_EQ(e2e::Probe(strip, probe::kInFront), L"in front");
+        }
         // AOL hangs until the test releases it, which only the row where it answers does: what
         // ends Snorva meanwhile ends it without AOL.
         if (point == Point::AlreadyHung) {
