@@ -7,7 +7,6 @@
 namespace {
 
 using e2e::Item;
-using e2e::Moving;
 using e2e::Rect;
 using e2e::Session;
 using e2e::UserLine;
@@ -15,7 +14,6 @@ using e2e::UserLine;
 TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideATick) {
     Session s({.aol = "--version 8.0 --transfer"});
     const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 5000));
     ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
     ASSERT_TRUE(s.Choose(Item::IdleOn));
@@ -86,28 +84,6 @@ TEST(IdleTick, TheFirstComesAMinuteAfterIdleOnWhichChosenAgainKeepsTheMinute) {
     ASSERT_TRUE(s.Expect({UserLine(1)}, 90000));
     EXPECT_GE(s.Lines().back().ms - on, 55000.0);
     EXPECT_LT(s.Lines().back().ms - on, 75000.0) << "a minute from a later idle on";
-}
-
-TEST(Glyphs, OnlyACompletedClickActsAndTheCloseGlyphEndsSnorva) {
-    Session s;
-    HWND window = s.Window();
-    const RECT start = Rect(window);
-    const POINT grip{start.left + driver::kStrip.x, start.top + driver::kStrip.y};
-    // Pressed (the window takes the capture), moved, released over the close glyph: no move, and
-    // no close either.
-    SetCursorPos(grip.x, grip.y);
-    driver::PostButton(window, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
-    ASSERT_TRUE(driver::WaitUntil(
-        [&] { return e2e::GuiThread(window).hwndCapture == window || Moving(window); }, 5000));
-    SetCursorPos(grip.x + 60, grip.y + 50);
-    driver::PostButton(window, WM_LBUTTONUP, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    ASSERT_TRUE(s.Expect({}));
-    EXPECT_TRUE(Rect(window).left == start.left && Rect(window).top == start.top);
-    EXPECT_FALSE(Moving(window));
-    // (A press on the close glyph released over the strip is the same rule.) A click ends Snorva.
-    driver::PostClick(window, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    EXPECT_TRUE(s.ExpectEnd(0));
-    EXPECT_TRUE(s.Said().empty());
 }
 
 } // namespace
