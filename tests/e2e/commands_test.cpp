@@ -57,6 +57,24 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
         ASSERT_TRUE(s.Tick({UserLine(5 + reads), e2e::DownloadLine(fields)}));
     }
     ASSERT_TRUE(sim::Control("--transfer --transfer-close-after never"));
+    { // A click on the menu glyph that waited for AOL while another program came to the front:
+      // its popup brings Snorva to the front, as a popup needs to close on a click elsewhere.
+        ASSERT_TRUE(sim::Control("--hang-on text 600000"));
+        PostMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
+        const Owned<HWND, DestroyWindow> other(CreateWindowExA(
+            0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
+        SetForegroundWindow(other.get());
+        ASSERT_EQ(GetForegroundWindow(), other.get());
+        ASSERT_TRUE(s.OpenPopup([] { ASSERT_TRUE(sim::Release()); }));
+        EXPECT_EQ(GetForegroundWindow(), s.Window()) << "opened with another program in front";
+        SetCursorPos(500, 350); // a click on the other program, as the mouse makes it
+        INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof(INPUT));
+        EXPECT_TRUE(e2e::Sees([] { return !driver::FindPopupMenu(); }, "the popup stayed open"));
+        ASSERT_TRUE(s.Expect({UserLine(10), download})); // and chose nothing
+    }
     // A click on the menu glyph queued behind a tick is handled inside the tick's pause: idle
     // off chosen there stands between the tick's lines, and no tick counts after it; unload
     // chosen there ends the program before the download line, its two lines half a second apart.
@@ -66,11 +84,11 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
         PostMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
         ASSERT_TRUE(s.Pick(item, [] { ASSERT_TRUE(sim::Release()); }));
         if (item == Item::Unload) break;
-        ASSERT_TRUE(s.Expect({UserLine(10), e2e::kDisengaged, download}));
+        ASSERT_TRUE(s.Expect({UserLine(11), e2e::kDisengaged, download}));
         ASSERT_TRUE(s.Tick({}));
         ASSERT_TRUE(s.Choose(Item::IdleOn));
     }
-    ASSERT_TRUE(s.Expect({UserLine(11), e2e::kUnloadBy, e2e::kUnloads}));
+    ASSERT_TRUE(s.Expect({UserLine(12), e2e::kUnloadBy, e2e::kUnloads}));
     EXPECT_PRED2(e2e::HalfASecondApart, s.Lines()[s.Lines().size() - 2].ms, s.Lines().back().ms);
     EXPECT_TRUE(s.ExpectEnd(0));
 }
