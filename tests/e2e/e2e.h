@@ -54,7 +54,7 @@ inline bool HalfASecondApart(double first, double second) {
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
-        CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + name).c_str(), FALSE);
+        CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
 }
 // Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
@@ -88,9 +88,8 @@ inline bool Moving(HWND window) {
     return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
-// Whether the strip on screen is its picture with its two glyphs and the minutes counter
-// showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
-// window's outline lets it show, which is most of it.
+// Whether the strip on screen is its picture, glyphs and counter showing `text` (white Tahoma of
+// 9 pixels in its 25 x 17 box), pixel by pixel wherever the outline lets it show (most of it).
 bool StripShows(HWND window, const std::wstring& text);
 
 // What probe.dll, hooked onto the thread of `window` (Snorva's strip or its popup), answers
