@@ -57,13 +57,6 @@ inline Change Put(const std::string& from, const wchar_t* name) {
         CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
 }
-// Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
-inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
-    setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
-    setup.arguments = arguments;
-    return setup;
-}
-
 // The simulated client on a thread of Snorva's own process (unseen_windows.cpp), where every call
 // to it waits in Snorva as on Windows, with `options`.
 inline driver::SnorvaSetup Inside(const std::string& options) {
