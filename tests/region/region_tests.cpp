@@ -1,5 +1,6 @@
 // REGION.DLL, loaded by full path and entered by name as Snorva does, on pictures whose key
 // pixels are known. (The skin's cut: the Start rows compare the strip's outline with its band.)
+#include "tests/support/driver.h"
 #include "win/owners.h"
 
 #include <windows.h>
@@ -29,21 +30,14 @@ std::string Cut(const char* path, int width, int height) {
     return pixels;
 }
 
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    return folder + std::to_string(GetCurrentProcessId()) + name;
-}
-
 // A 24-bit bottom-up BMP of `art`: '#' the key colour, 'n' near it (as JPEG leaves it), 'f' a
 // pink just too far from it, 'b' dark blue, anything else white.
-std::string WriteBmp(const char* name, const std::vector<std::string>& art) {
+std::string WriteBmp(const std::string& path, const std::vector<std::string>& art) {
     const int height = static_cast<int>(art.size()), width = static_cast<int>(art[0].size());
     const int stride = (width * 3 + 3) & ~3;
     const BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
     const BITMAPFILEHEADER file{0x4D42, offset + stride * height, 0, 0, offset};
-    const std::string path = TempPath(name);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
@@ -82,17 +76,18 @@ TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndOfNoPictureNone)
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 240; ++x)
             checkers[y][x] = (x / 4 + y / 3) % 2 ? '#' : '.';
+    const driver::TempFolder temp; // removed with the pictures written into it
+    const std::string folder = driver::Narrow(temp.Path()) + "\\";
     for (const auto& art : {known, tall, checkers}) {
-        const std::string path = WriteBmp("known.bmp", art);
+        const std::string path = WriteBmp(folder + "known.bmp", art);
         EXPECT_EQ(Cut(path.c_str(), int(art[0].size()), int(art.size())), Expected(art));
-        DeleteFileA(path.c_str());
     }
     // What is no picture gives no region.
-    const std::string text = TempPath("text.jpg"), empty = TempPath("empty.jpg");
+    const std::string text = folder + "text.jpg", empty = folder + "empty.jpg";
     std::ofstream(text) << "not a picture at all\n";
     std::ofstream(empty).flush();
     // A BMP whose header promises far more rows than the file holds is none either.
-    const std::string cut = WriteBmp("cut.bmp", {"#..#", "...."});
+    const std::string cut = WriteBmp(folder + "cut.bmp", {"#..#", "...."});
     std::fstream(cut, std::ios::binary | std::ios::in | std::ios::out)
         .seekp(sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight))
         .write("\xA0\x86\x01\x00", 4); // 100,000
@@ -100,8 +95,6 @@ TEST(RegionDll, CutsExactlyTheKeyPixelsOfEveryRowBandAndPieceAndOfNoPictureNone)
          {SNORVA_ROOT "\\app\\res\\no-such-skin.jpg", "", SNORVA_ROOT "\\app\\res", text.c_str(),
           empty.c_str(), cut.c_str(), static_cast<const char*>(nullptr)})
         EXPECT_EQ(Cut(path, 1, 1), "no region") << (path ? path : "null");
-    for (const std::string& path : {text, empty, cut})
-        DeleteFileA(path.c_str());
 }
 
 } // namespace
