@@ -49,8 +49,7 @@ inline bool HalfASecondApart(double first, double second) {
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
-// A change to the copied program folder before Snorva starts: a file copied into it, under
-// `name`, from the folder's top.
+// A change to the program folder's copy before Snorva starts: `from` copied in as `name`.
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
@@ -85,8 +84,7 @@ inline bool Moving(HWND window) {
 // 9 pixels in its 25 x 17 box), pixel by pixel wherever the outline lets it show (most of it).
 bool StripShows(HWND window, const std::wstring& text);
 
-// What probe.dll, hooked onto the thread of `window` (Snorva's strip or its popup), answers
-// there to `ask` (probe.h).
+// What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
@@ -105,9 +103,8 @@ class Session : public driver::SnorvaRun {
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
-    // window, about its box (no icon; answered), unload its two lines and status 0, the rest
-    // nothing.
+    // Picks `item` and sees its effect: idle on and off their line, minimize the iconic window,
+    // about its box (no icon; answered), unload its two lines and status 0, the rest nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);

@@ -83,8 +83,7 @@ inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel un
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
 
-// The left button pressed (or released, or both) at client coordinates; a key as the keyboard
-// sends it.
+// The left button pressed, released or both at client coordinates; a key as the keyboard sends it.
 inline void PostButton(HWND window, UINT message, int x, int y) {
     PostMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
 }
