@@ -1,8 +1,6 @@
-// Snorva's chat and download code against the simulated AOL client's real windows: on a thread
-// of this process, and as a program of its own whose menus only menuhook.dll can read inside
-// it under Wine. The rooms and their inputs, the transfer window and the download line's
-// fields, also when the windows are huge or full of NULs, the version, and what the helper
-// answers.
+// Snorva's AOL code against the simulated client's real windows, on a thread of this process or
+// as a program of its own (whose menus under Wine only menuhook.dll reads): rooms, the transfer
+// window and its fields, the version, the helper's answers, and the one wait.
 #include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
@@ -23,10 +21,7 @@
 namespace {
 
 using Fields = std::vector<std::wstring>;
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
+using driver::Narrow;
 
 // The simulated client for one scope, hidden, with the lines its rooms take: on a thread of
 // this process, or as a program of its own.

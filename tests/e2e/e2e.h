@@ -49,21 +49,13 @@ inline bool HalfASecondApart(double first, double second) {
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
-// A change to the copied program folder before Snorva starts: a file copied into it, under
-// `name`, from the folder's top.
+// A change to the program folder's copy before Snorva starts: `from` copied in as `name`.
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
-        CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + name).c_str(), FALSE);
+        CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
 }
-// Snorva as on a Windows that Wine cannot show (unseen_windows.cpp), given its arguments.
-inline driver::SnorvaSetup Unseen(const wchar_t* arguments, driver::SnorvaSetup setup = {}) {
-    setup.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe");
-    setup.arguments = arguments;
-    return setup;
-}
-
 // The simulated client on a thread of Snorva's own process (unseen_windows.cpp), where every call
 // to it waits in Snorva as on Windows, with `options`.
 inline driver::SnorvaSetup Inside(const std::string& options) {
@@ -88,13 +80,11 @@ inline bool Moving(HWND window) {
     return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
-// Whether the strip on screen is its picture with its two glyphs and the minutes counter
-// showing `text` (Tahoma of 9 pixels, white, in its 25 x 17 box), pixel by pixel wherever the
-// window's outline lets it show, which is most of it.
+// Whether the strip on screen is its picture, glyphs and counter showing `text` (white Tahoma of
+// 9 pixels in its 25 x 17 box), pixel by pixel wherever the outline lets it show (most of it).
 bool StripShows(HWND window, const std::wstring& text);
 
-// What probe.dll, hooked onto the thread of `window` (Snorva's strip or its popup), answers
-// there to `ask` (probe.h).
+// What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
@@ -113,9 +103,8 @@ class Session : public driver::SnorvaRun {
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees what it does: idle on and off their line, minimize the iconic
-    // window, about its box (no icon; answered), unload its two lines and status 0, the rest
-    // nothing.
+    // Picks `item` and sees its effect: idle on and off their line, minimize the iconic window,
+    // about its box (no icon; answered), unload its two lines and status 0, the rest nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);

@@ -7,17 +7,12 @@
 namespace {
 
 using e2e::Item;
-using e2e::Session;
-
 using e2e::Moving;
+using e2e::Session;
 
 TEST(CloseFromOutside, EndsSnorvaAtOnceWhateverItIsDoing) {
     // The task bar's Close and Alt+F4 send SC_CLOSE; another program sends WM_CLOSE.
-    const struct {
-        const char* how;
-        UINT message;
-        WPARAM command;
-    } closes[] = {{"WM_CLOSE", WM_CLOSE, 0}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
+    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
     // Snorva busy in each of its inner event loops, and the room's lines it is to end with. A drag
     // runs the window system's own move loop, as the system menu's Move does.
     const std::pair<const char*, bool (*)(Session&, size_t&)> insides[] = {
@@ -35,16 +30,16 @@ TEST(CloseFromOutside, EndsSnorvaAtOnceWhateverItIsDoing) {
              return driver::WaitUntil([&] { return Moving(s.Window()); }, 5000);
          }}};
     for (const auto& [inside, enter] : insides) {
-        for (const auto& close : closes) {
+        for (const auto& [message, command] : closes) {
             // A modal box disables the strip, and Windows takes no system command for a
             // disabled window: there the box is answered first.
-            if (inside == insides[2].first && close.message == WM_SYSCOMMAND) continue;
-            SCOPED_TRACE(std::string(close.how) + " " + inside);
+            if (inside == insides[2].first && message == WM_SYSCOMMAND) continue;
+            SCOPED_TRACE(std::string(command ? "Alt+F4 " : "WM_CLOSE ") + inside);
             Session s({.aol = "--version 8.0 --transfer"});
             ASSERT_TRUE(s.Choose(Item::IdleOn));
             size_t said = s.Said().size();
             ASSERT_TRUE(enter(s, said));
-            PostMessageA(s.Window(), close.message, close.command, 0);
+            PostMessageA(s.Window(), message, command, 0);
             EXPECT_EQ(s.Program().Wait(10000), std::optional<DWORD>(0)) << "10 s after the close";
             EXPECT_EQ(s.Said().size(), said) << "a line came after the close";
         }

@@ -1,9 +1,6 @@
-// probe.dll: the tests hook it onto Snorva's UI thread to look where another process cannot:
-// into its open popup menu (Wine keeps menus per process), its current folder, the GDI objects
-// its paints hold, its kernel handles and its CPU time; or to put a procedure of other software
-// in front of its window's. Copied in as Snorva's REGION.DLL, it writes down the path its
-// MakeRgn is given, byte for byte, into MakeRgn.txt beside the program, then answers as
-// REGION-real.dll there does: no region where there is none.
+// probe.dll, hooked onto Snorva's UI thread, looks where another process cannot (probe.h).
+// Copied in as Snorva's REGION.DLL, it writes the path its MakeRgn is given, byte for byte, into
+// MakeRgn.txt beside the program, then answers as REGION-real.dll there does, or gives no region.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 

@@ -3,9 +3,8 @@
 // AOL as a program of its own (as under Wine) or on a thread of Snorva's process (the nearest to
 // Windows, where every call waits in Snorva): the strip paints, a close ends Snorva at once, AOL
 // gone ends it in error 13, and when AOL answers, every message reached it once. The wait takes
-// no CPU to speak of, also with another program's procedure in front of the strip's, and a popup
-// opened after it behaves as any. (What comes meanwhile:
-// wait_rules_test.cpp.)
+// no CPU to speak of, also with another program's procedure in front of the strip's. (What comes
+// meanwhile: wait_rules_test.cpp; a popup opened after a wait: commands_test.cpp.)
 #include "aol/aol.h"
 #include "app/resource.h"
 #include "sim/sim.h"
@@ -160,39 +159,6 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         EXPECT_EQ(*status, 0u);
         EXPECT_EQ(s.Lines().size(), said) << "a line came after the close";
     }
-}
-
-// A click on the menu glyph that waited for AOL while another program came to the front: the
-// popup it opens brings Snorva to the front, as a popup needs to close on a click elsewhere.
-TEST(SlowAol, APopupOpenedAfterAWaitClosesOnAClickElsewhere) {
-    Session s;
-    const HWND strip = s.Window();
-    ASSERT_TRUE(s.Choose(Item::IdleOn));
-    const RECT at = e2e::Rect(strip);
-    SetCursorPos(at.left + driver::kMenuGlyph.x, at.top + driver::kMenuGlyph.y);
-    ASSERT_TRUE(sim::Control("--hang-on text 600000"));
-    const size_t from = s.Messages().size();
-    SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-    ASSERT_TRUE(e2e::Sees([&] { return s.Messages().size() > from; }, "Snorva never came to wait"));
-    const Owned<HWND, DestroyWindow> other(CreateWindowExA(
-        0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
-    SetForegroundWindow(other.get());
-    ASSERT_EQ(GetForegroundWindow(), other.get());
-    driver::PostClick(strip, driver::kMenuGlyph.x, driver::kMenuGlyph.y);
-    ASSERT_TRUE(sim::Release());
-    ASSERT_TRUE(s.Expect({UserLine(1)}));
-    HWND popup = nullptr;
-    ASSERT_TRUE(e2e::Sees([&] { return (popup = driver::FindPopupMenu()) != nullptr; },
-                          "the click that waited opened no popup"));
-    EXPECT_EQ(GetForegroundWindow(), strip) << "the popup opened with another program in front";
-    // A click on the other program, as the mouse makes it.
-    SetCursorPos(500, 350);
-    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    EXPECT_TRUE(e2e::Sees([] { return !driver::FindPopupMenu(); }, "the popup stayed open"));
-    EXPECT_TRUE(s.Expect({})); // and chose nothing
 }
 
 } // namespace

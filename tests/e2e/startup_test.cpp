@@ -115,7 +115,7 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
     }
 }
 
-TEST(StartUp, WithoutARegionOrFromAHugeDetailedSkinHeldOpenTheWindowIsShapedAndWorks) {
+TEST(StartUp, WithoutARegionOrFromAHugeSkinHeldOpenItIsShapedAndOnlyACompletedClickActs) {
     // The skin held open for writing and deleting meanwhile, as a virus scanner, an indexer or an
     // editor may (one that will rename it or remove it when done).
     OwnedHandle held;
@@ -141,9 +141,25 @@ TEST(StartUp, WithoutARegionOrFromAHugeDetailedSkinHeldOpenTheWindowIsShapedAndW
         for (const auto& [points, inside] : {std::pair{in, '+'}, {out, '.'}})
             for (POINT p : points)
                 EXPECT_EQ(at(p), inside) << p.x << "," << p.y;
-        // It runs on: its close glyph ends it, as it would not under a box or after a crash.
-        driver::PostClick(s.Window(), driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+        // Only a completed click acts: pressed on the strip (the window takes the capture),
+        // moved, released over the close glyph, it neither moves nor closes.
+        HWND window = s.Window();
+        const RECT start = e2e::Rect(window);
+        SetCursorPos(start.left + driver::kStrip.x, start.top + driver::kStrip.y);
+        driver::PostButton(window, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] { return e2e::GuiThread(window).hwndCapture == window || e2e::Moving(window); },
+            5000));
+        SetCursorPos(start.left + 60, start.top + 50);
+        driver::PostButton(window, WM_LBUTTONUP, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
+        ASSERT_TRUE(s.Expect({}));
+        EXPECT_TRUE(e2e::Rect(window).left == start.left && e2e::Rect(window).top == start.top);
+        EXPECT_FALSE(e2e::Moving(window));
+        // It runs on: its close glyph ends it, saying nothing, as it would not under a box or
+        // after a crash.
+        driver::PostClick(window, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
         EXPECT_TRUE(s.ExpectEnd(0));
+        EXPECT_TRUE(s.Said().empty());
     }
 }
 
@@ -167,7 +183,9 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
         const wchar_t* missing = L""; // in the program folder
     } failures[] = {
         {"no AOL client", {.withAol = false}, 13},
-        {"AOL with higher rights than Snorva", e2e::Unseen(L"--aol-elevated"), 70},
+        {"AOL with higher rights than Snorva", // on a Windows that Wine cannot show
+         {.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe"), .arguments = L"--aol-elevated"},
+         70},
         {"AOL of no known version", {.aol = "--version unknown"}, 13},
         {"skin missing", {.changeFolder = Delete(L"\\gfx\\main.jpg")}, 53, L"\\gfx\\main.jpg"},
         {"skin of text", {.changeFolder = Skin("this is no picture\n")}, 481},

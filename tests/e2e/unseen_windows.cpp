@@ -2,14 +2,11 @@
 // asks it. The arguments choose what it shows:
 //   --no-short-names  the drive keeps no 8.3 names: GetShortPathNameW gives back the long path,
 //                     as it does on exFAT, ReFS and many NTFS data volumes
-//   --aol-elevated    AOL runs with higher rights than Snorva: Windows refuses each WM_SETTEXT to
-//                     its windows, answering 0 with ERROR_ACCESS_DENIED (User Interface Privilege
-//                     Isolation). Windows refuses WM_CHAR too; here it goes through, so that an
-//                     Enter sent after a refusal would post an empty line into the room.
-//   --aol-inside OPTIONS…  the simulated AOL client runs on a thread of Snorva's own process,
-//                     started with the rest of the command line, before Snorva starts: the
-//                     nearest Wine comes to Windows, where every call to AOL waits in Snorva
-//                     (menus read directly, texts through SendMessage to a busy thread).
+//   --aol-elevated    AOL runs with higher rights (UIPI): each WM_SETTEXT to it answers 0 with
+//                     ERROR_ACCESS_DENIED. WM_CHAR, refused there too, goes through here, so that
+//                     an Enter sent after a refusal would post an empty line into the room.
+//   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, started with
+//                     the rest of the line: as on Windows, every call to AOL waits in Snorva.
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"

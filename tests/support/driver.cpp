@@ -141,19 +141,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return !out.fail();
 }
 
-namespace {
-
-std::wstring Widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-// Paths of ours are made of the temporary folder's ASCII name.
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
-} // namespace
-
 std::wstring AolSimExe() {
     return Widen(SNORVA_BIN) + L"\\sim\\aolsim.exe";
 }

@@ -1,8 +1,7 @@
 #pragma once
-// Drives Snorva from another process as a person would: starts it in a copy of its program
-// folder beside the simulated AOL client, answers its dialog, reads its message boxes, clicks
-// its glyphs, presses keys in its popup menu and reads what the chat room received. Free of any
-// test framework: the demo and the benchmarks use it too.
+// Drives Snorva from another process as a person would, from a copy of its program folder beside
+// the simulated AOL client: its dialog, boxes, glyphs, popup keys and the room's lines. Free of
+// any test framework: the demo and the benchmarks use it too.
 #include <windows.h>
 
 #include <algorithm>
@@ -61,6 +60,13 @@ inline HWND FindPopupMenu() { // the open popup menu, or 0
     return WaitForVisibleWindow("#32768", nullptr, 0);
 }
 std::string GetText(HWND window);
+// Texts of ours, paths among them (the temporary folder's name), are ASCII.
+inline std::wstring Widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+inline std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
 // Sets a dialog's edit to `text` and presses OK (or Cancel).
 bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
@@ -77,8 +83,7 @@ inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel un
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
 
-// The left button pressed (or released, or both) at client coordinates; a key as the keyboard
-// sends it.
+// The left button pressed, released or both at client coordinates; a key as the keyboard sends it.
 inline void PostButton(HWND window, UINT message, int x, int y) {
     PostMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
 }
