@@ -211,7 +211,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
             break;
         case Turn::AfterAolAnswers: // sent while Snorva waits: it waits as what is posted does
-            if (!HeldMessages::Hold(arrived)) EndWithRunTimeError(OutOfMemory(), window);
+            if (!HeldMessages::Hold(arrived)) AtEventBoundary(window, [] { throw OutOfMemory(); });
             return 0;
         case Turn::Never:
             break;
