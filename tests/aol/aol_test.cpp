@@ -306,9 +306,13 @@ LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// While AOL hangs in a read, something handled meanwhile makes a call of its own: each wait ends
-// with its own call's answer. Something thrown out of the wait leaves the call that AOL holds to
-// the caller thread. A walk of AOL's windows is one call, however many texts it reads.
+// What the wait lets through throws this, unlike the watchdog below.
+struct Thrown {};
+
+// While AOL hangs in a read, something handled meanwhile makes a call of its own, which runs on
+// the caller thread behind the hung one: each wait ends with its own call's answer. Something
+// thrown out of the wait leaves the call that AOL holds to the caller thread. A walk of AOL's
+// windows is one call, however many texts it reads.
 TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
     Client client("--transfer --rooms 2 --decoys 4");
     ASSERT_TRUE(client.Started());
@@ -319,7 +323,7 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
     const Owned<HWND, DestroyWindow> helper(
         CreateWindowA("LetThrough", "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
     MustWaitForAol = [](const MSG& m) {
-        if (m.message == kDuringWait + 1) throw std::runtime_error("thrown in the wait");
+        if (m.message == kDuringWait + 1) throw Thrown();
         if (m.message == WM_TIMER) throw std::runtime_error("a wait went on for a minute");
         return m.message != kDuringWait;
     };
@@ -335,18 +339,27 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
     EXPECT_EQ(aolcall::TripsHanded() - trips, 3u);
     const HWND firstStatic = FindChildByClass(transfer, nullptr, aolclass::kStatic);
     const std::wstring staticText = GetControlText(firstStatic), caption = GetCaption(transfer);
+    const DWORD callerThread = CallAol(transfer, [] { return GetCurrentThreadId(); });
+    EXPECT_NE(callerThread, GetCurrentThreadId());
 
-    // A wait inside a wait: the inner call queues behind the hung one.
-    std::wstring inner;
-    duringWait = [&] { inner = GetCaption(transfer); };
-    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    // A wait inside a wait: the inner call queues behind the hung one, whose hang the inner
+    // wait's first turn ends (bounded, should a fault block this thread instead).
+    std::pair<std::wstring, DWORD> inner;
+    int turns = 0;
+    duringWait = [&] {
+        if (turns++) return static_cast<void>(sim::Release());
+        PostMessageA(helper.get(), kDuringWait, 0, 0);
+        inner = CallAol(transfer,
+                        [&] { return std::pair(GetCaption(transfer), GetCurrentThreadId()); });
+    };
+    ASSERT_TRUE(sim::Control("--hang-on read 20000"));
     PostMessageA(helper.get(), kDuringWait, 0, 0);
     EXPECT_EQ(GetControlText(firstStatic), staticText);
-    EXPECT_EQ(inner, caption);
+    EXPECT_EQ(inner, std::pair(caption, callerThread)) << "the inner call ran elsewhere";
 
     // Thrown out of the wait while AOL holds the call: the call is the caller thread's to end.
     // Its token goes when the call is dropped: dropped while it runs, it would be freed in use.
-    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    ASSERT_TRUE(sim::Control("--hang-on read 600000"));
     std::atomic<bool> dropped{false}, ran{false}, droppedWhileRunning{false};
     std::shared_ptr<void> token(nullptr, [&](void*) { dropped = true; });
     PostMessageA(helper.get(), kDuringWait + 1, 0, 0);
@@ -357,7 +370,9 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
                              ran = true;
                              return 0;
                          }),
-                 std::runtime_error);
+                 Thrown);
+    EXPECT_FALSE(ran) << "the call was not held by AOL";
+    ASSERT_TRUE(sim::Release());
     ASSERT_TRUE(driver::WaitUntil([&] { return ran.load(); }, 15000));
     EXPECT_FALSE(droppedWhileRunning) << "the call was freed while it ran";
     EXPECT_EQ(ReadFields(), fields) << "the caller thread is not free again";

@@ -129,6 +129,14 @@ bool Session::Tick(const std::vector<std::string>& lines) {
     return Expect(lines);
 }
 
+bool Session::HangThenTick(const std::string& hang) {
+    const std::wstring now = Counter(Window()), next = std::to_wstring(_wtoi(now.c_str()) + 1);
+    if (!hang.empty() && !sim::Control(hang)) ADD_FAILURE() << "AOL took no " << hang;
+    SendNotifyMessageA(Window(), WM_TIMER, Form1::kTimer1, 0);
+    return Sees([&] { return Counter(Window()) == next; },
+                "the counter did not rise from " + driver::Narrow(now) + " with AOL hung");
+}
+
 bool Session::Restore() {
     PostMessageA(Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
     return Sees([&] { return !IsIconic(Window()) && IsWindowVisible(Window()); },
@@ -188,38 +196,98 @@ std::wstring Probe(HWND window, WPARAM ask) {
     return text ? text : L"";
 }
 
-bool StripShows(HWND window, const std::wstring& text) {
-    const auto picture = [](const char* name) {
-        const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
-        return OwnedBitmap(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-    };
-    WindowDc screen(nullptr);
-    OwnedDc expected(CreateCompatibleDC(screen.Get())), glyph(CreateCompatibleDC(screen.Get()));
-    const OwnedBitmap strip = picture("strip.bmp");
-    SelectedObject stripSelected(expected.get(), strip.get());
-    for (const auto& [name, x, y] : {std::tuple{"close.bmp", 15, 2}, {"menu.bmp", 24, 13}}) {
-        const OwnedBitmap bitmap = picture(name);
-        SelectedObject selected(glyph.get(), bitmap.get());
-        BitBlt(expected.get(), x, y, 7, 7, glyph.get(), 0, 0, SRCCOPY);
+namespace {
+
+// The counter's digits 0 to 9 as the strip shows them, side by side a blank column apart: '#' a
+// lit pixel, '+' a dim one (a smoothed edge), '.' the strip's own.
+const std::vector<std::string> kDigits = {
+    ".###+.###...###+..###+...+##...####..+###.#####..####..###+",
+    ".#+##..##..##.##..#.##...###...#.....##......##.+#.+#.##.+#",
+    "##..#..##.....+#....##..+###...#....##.......#+..#.+#.##.+#",
+    "##..#..##.....#+..+##+..#.##...###+.#####....#...####..####",
+    "##..#..##....#+.....+#.##.##.....##.##..#...##..##.+#.....#",
+    ".#+##..##...##...##.+#.#####+....##..#..#...#+..##.+#....##",
+    ".###+.####.#####..####....##..#####..####..+#....####..###.",
+};
+
+// The marks of pixel rows, parted by columns without any, each as its columns one after another.
+std::vector<std::string> Marks(const std::vector<std::string>& rows) {
+    std::vector<std::string> marks(1);
+    for (size_t x = 0; x <= rows[0].size(); ++x) {
+        std::string column;
+        for (const std::string& row : rows)
+            column += x < row.size() ? row[x] : '.';
+        if (column.find_first_not_of('.') != std::string::npos)
+            marks.back() += column;
+        else if (!marks.back().empty())
+            marks.emplace_back();
     }
-    const OwnedFont font(
-        CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-    SelectedObject fontSelected(expected.get(), font.get());
-    SetBkMode(expected.get(), TRANSPARENT);
-    SetTextColor(expected.get(), RGB(255, 255, 255));
-    RECT label{80, 6, 105, 23};
-    DrawTextW(expected.get(), text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
+    marks.pop_back();
+    return marks;
+}
+
+// The pixels of `size` at `at` of a DC, row by row: the screen's, or one of the strip's pictures.
+std::vector<COLORREF> Pixels(HDC dc, POINT at, SIZE size) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            pixels.push_back(GetPixel(dc, at.x + x, at.y + y));
+    return pixels;
+}
+std::vector<COLORREF> Picture(const char* name, SIZE size) {
+    const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
+    const OwnedBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    const OwnedDc dc(CreateCompatibleDC(nullptr));
+    SelectedObject selected(dc.get(), bitmap.get());
+    return Pixels(dc.get(), {0, 0}, size);
+}
+
+} // namespace
+
+std::wstring Counter(HWND window) {
+    constexpr int kWide = 112, kHigh = 21;
     const RECT at = Rect(window);
+    const std::vector<COLORREF> shown = Pixels(WindowDc(nullptr).Get(), {at.left, at.top},
+                                               {kWide, kHigh}),
+                                strip = Picture("strip.bmp", {kWide, kHigh});
     const std::string outline = Outline(window);
-    bool same = at.right - at.left == 112 && at.bottom - at.top == 21;
-    for (int y = 0; y < 21 && outline != "none"; ++y)
-        for (int x = 0; x < 112; ++x)
-            same &=
-                outline[y * 113 + x] == '.' ||
-                GetPixel(expected.get(), x, y) == GetPixel(screen.Get(), at.left + x, at.top + y);
-    // An outline that hides most of the strip shows no strip.
-    return same && std::count(outline.begin(), outline.end(), '+') >= 112 * 21 / 2;
+    std::vector<bool> free(kWide * kHigh); // shown, and neither glyph's
+    for (int i = 0; i < kWide * kHigh; ++i)
+        free[i] = outline == "none" || outline[i / kWide * (kWide + 1) + i % kWide] == '+';
+    // Each glyph's picture whole on the strip, under the point a person clicks to work it.
+    for (const auto& [name, point] :
+         {std::pair{"close.bmp", driver::kCloseGlyph}, {"menu.bmp", driver::kMenuGlyph}}) {
+        const std::vector<COLORREF> glyph = Picture(name, {7, 7});
+        bool found = false;
+        for (int top = point.y - 6; top <= point.y && !found; ++top)
+            for (int left = point.x - 6; left <= point.x && !found; ++left) {
+                found = top >= 0 && left >= 0;
+                for (int i = 0; i < 49 && found; ++i)
+                    found = glyph[i] == shown[(top + i / 7) * kWide + left + i % 7];
+                for (int i = 0; i < 49 && found; ++i)
+                    free[(top + i / 7) * kWide + left + i % 7] = false;
+            }
+        if (!found) return L"no " + driver::Widen(name);
+    }
+    // Elsewhere the strip's picture, but for the counter's digits.
+    std::vector<std::string> rows(kHigh);
+    for (int i = 0; i < kWide * kHigh; ++i)
+        rows[i / kWide] += !free[i] || shown[i] == strip[i] ? '.'
+                           : GetGValue(shown[i]) >= 0x80    ? '#'
+                                                            : '+';
+    const auto blank = [](const std::string& row) {
+        return row.find_first_not_of('.') == row.npos;
+    };
+    rows.erase(std::remove_if(rows.begin(), rows.end(), blank), rows.end());
+    if (rows.size() != kDigits.size()) return L"?";
+    const std::vector<std::string> digits = Marks(kDigits);
+    std::wstring read;
+    for (const std::string& mark : Marks(rows)) {
+        const auto digit = std::find(digits.begin(), digits.end(), mark) - digits.begin();
+        read += digit < 10 ? static_cast<wchar_t>(L'0' + digit) : L'?';
+    }
+    return read;
 }
 
 } // namespace e2e

@@ -80,9 +80,9 @@ inline bool Moving(HWND window) {
     return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
-// Whether the strip on screen is its picture, glyphs and counter showing `text` (white Tahoma of
-// 9 pixels in its 25 x 17 box), pixel by pixel wherever the outline lets it show (most of it).
-bool StripShows(HWND window, const std::wstring& text);
+// The minutes counter as a person reads it off the strip on screen; only where the strip shows
+// its picture, and its close and menu glyphs under the points a person clicks ("no …" when not).
+std::wstring Counter(HWND window);
 
 // What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);
@@ -108,6 +108,9 @@ class Session : public driver::SnorvaRun {
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);
+    // Hangs AOL with the simulated client's option `hang`, if any, until sim::Release; raises
+    // the tick and sees the counter rise on the strip: the tick is under way, to wait for AOL.
+    bool HangThenTick(const std::string& hang);
     // Restores the minimised strip as its task-bar button does, and sees it shown.
     bool Restore();
     // Drags the strip by (dx, dy) as a person does, and sees it follow the pointer there.

@@ -1,6 +1,6 @@
-// What ends Snorva: a close from outside ends it with nothing running after; with AOL gone,
-// what needs no AOL works on, and the first line to post ends Snorva in a run-time error under
-// which nothing runs.
+// What ends Snorva: a close from outside, or a log-off, ends it with nothing running after; with
+// AOL gone, what needs no AOL works on, and the first line to post ends Snorva in a run-time error
+// under which nothing runs. (A close while AOL is hung: slow_aol_test.cpp.)
 #include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
@@ -10,38 +10,72 @@ using e2e::Item;
 using e2e::Moving;
 using e2e::Session;
 
-TEST(CloseFromOutside, EndsSnorvaAtOnceWhateverItIsDoing) {
-    // The task bar's Close and Alt+F4 send SC_CLOSE; another program sends WM_CLOSE.
-    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
-    // Snorva busy in each of its inner event loops, and the room's lines it is to end with. A drag
-    // runs the window system's own move loop, as the system menu's Move does.
-    const std::pair<const char*, bool (*)(Session&, size_t&)> insides[] = {
-        {"in a tick", // the user line is in; AOL, hung from then on, holds the download line
-         [](Session& s, size_t& said) {
-             if (!sim::Control("--hang-after-line 600000")) return false;
-             SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
-             return driver::WaitUntil([&] { return s.Said().size() > said; }, 10000, 1) && ++said;
-         }},
-        {"in the popup", [](Session& s, size_t&) { return s.OpenPopup() != nullptr; }},
-        {"under the about box",
-         [](Session& s, size_t&) { return s.Pick(Item::About) && s.ExpectBox(e2e::kAbout); }},
-        {"in a drag", [](Session& s, size_t&) {
-             driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
-             return driver::WaitUntil([&] { return Moving(s.Window()); }, 5000);
-         }}};
-    for (const auto& [inside, enter] : insides) {
-        for (const auto& [message, command] : closes) {
-            // A modal box disables the strip, and Windows takes no system command for a
-            // disabled window: there the box is answered first.
-            if (inside == insides[2].first && message == WM_SYSCOMMAND) continue;
-            SCOPED_TRACE(std::string(command ? "Alt+F4 " : "WM_CLOSE ") + inside);
-            Session s({.aol = "--version 8.0 --transfer"});
-            ASSERT_TRUE(s.Choose(Item::IdleOn));
-            size_t said = s.Said().size();
-            ASSERT_TRUE(enter(s, said));
-            PostMessageA(s.Window(), message, command, 0);
-            EXPECT_EQ(s.Program().Wait(10000), std::optional<DWORD>(0)) << "10 s after the close";
-            EXPECT_EQ(s.Said().size(), said) << "a line came after the close";
+// A click on the strip starts a drag, and Snorva is in the window system's move loop.
+bool Dragging(Session& s) {
+    driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
+    return e2e::Sees([&] { return Moving(s.Window()); }, "a click on the strip started no move");
+}
+
+// A log-off in each state Snorva can be in. Asked first (WM_QUERYENDSESSION), Snorva never refuses
+// it; one that another program then cancelled (WM_ENDSESSION FALSE) changes nothing; a real one
+// (TRUE) ends Snorva at once, status 0, posting nothing more: Windows may end the process any
+// time after, AOL may be gone already, and no box, loop or wait may stand in the way. So does a
+// close from outside, inside each of Snorva's inner loops (one while AOL is hung: slow_aol_test).
+TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingAndARealOneOrACloseEndsIt) {
+    using Ends = std::vector<std::pair<UINT, WPARAM>>;
+    const Ends logOff{{WM_ENDSESSION, TRUE}};
+    // The task bar's Close and Alt+F4 post SC_CLOSE; another program WM_CLOSE.
+    const Ends closes{{WM_ENDSESSION, TRUE}, {WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
+    const struct {
+        const char* state;
+        bool (*enter)(Session&);
+        bool (*holds)(Session&); // the state, still there
+        Ends ends;
+        bool greet = true;
+    } rows[] = {
+        {"idle", [](Session&) { return true; }, [](Session& s) { return s.Expect({}); }, logOff},
+        {"waiting",
+         [](Session& s) {
+             return s.Choose(Item::IdleOn) && s.HangThenTick("--hang-on text 600000");
+         },
+         [](Session& s) { return s.Expect({}); }, logOff},
+        {"under a box",
+         [](Session& s) {
+             return sim::Control("--close") && s.Pick(Item::IdleOn) && s.ExpectBox(e2e::kNoAol);
+         },
+         [](Session& s) { return s.ExpectBox(e2e::kNoAol).has_value(); }, logOff},
+        {"popup open", [](Session& s) { return s.OpenPopup() != nullptr; },
+         [](Session&) { return driver::FindPopupMenu() != nullptr; }, closes},
+        // The box disables the strip, and Windows takes no system command for a disabled window.
+        {"about box open",
+         [](Session& s) { return s.Pick(Item::About) && s.ExpectBox(e2e::kAbout); },
+         [](Session& s) { return s.ExpectBox(e2e::kAbout).has_value(); },
+         Ends(closes.begin(), closes.end() - 1)},
+        {"handle dialog open", [](Session& s) { return s.WaitForHandleDialog() != nullptr; },
+         [](Session& s) { return s.WaitForHandleDialog(0) && s.Lines().empty(); }, logOff, false},
+        // A drag runs the window system's own move loop, as the system menu's Move does.
+        {"dragging", Dragging, [](Session& s) { return Moving(s.Window()); }, closes}};
+    for (const auto& [state, enter, holds, ends, greet] : rows) {
+        for (const auto& [message, wParam] : ends) {
+            SCOPED_TRACE(std::string(state) + ", then " + std::to_string(message));
+            Session s({}, greet);
+            ASSERT_TRUE(enter(s));
+            HWND strip = s.Window();
+            DWORD_PTR answer = 0;
+            EXPECT_TRUE(SendMessageTimeoutA(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                            SMTO_NORMAL, 5000, &answer) &&
+                        answer)
+                << "the log-off was refused";
+            EXPECT_TRUE(SendMessageTimeoutA(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF,
+                                            SMTO_NORMAL, 5000, &answer));
+            EXPECT_TRUE(s.Program().Running() && holds(s)) << "the cancelled log-off changed it";
+            const size_t said = s.Lines().size();
+            if (message == WM_ENDSESSION) // sent, as Windows sends it
+                SendNotifyMessageA(strip, message, wParam, ENDSESSION_LOGOFF);
+            else
+                PostMessageA(strip, message, wParam, 0);
+            EXPECT_TRUE(s.ExpectEnd(0));
+            EXPECT_EQ(s.Lines().size(), said) << "a line came after the end";
         }
     }
 }
@@ -91,7 +125,7 @@ TEST(AolGone, WhatNeedsNoAolWorksAndTheFirstLineEndsSnorvaInOneTypeMismatchBox) 
                         Handled(strip, WM_LBUTTONUP, 0, glyph));
             EXPECT_TRUE(s.Program().Running()) << "the close glyph ran under the box";
             // A tick raises its counter before it posts; no tick runs under the box.
-            EXPECT_TRUE(e2e::StripShows(strip, then == Then::Tick ? L"1" : L"0"));
+            EXPECT_EQ(e2e::Counter(strip), then == Then::Tick ? L"1" : L"0");
             EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
             EXPECT_FALSE(IsWindowEnabled(strip));
             EXPECT_TRUE(GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind";

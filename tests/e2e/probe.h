@@ -19,8 +19,9 @@ inline constexpr WPARAM kInFront = kPopup + 3;
 // The process's CPU time so far, user and kernel, in milliseconds. (Wine answers another
 // process's GetProcessTimes from figures it seldom updates; a process's own are read afresh.)
 inline constexpr WPARAM kCpuMs = kPopup + 4;
-// The process's threads and the kernel handles it holds: "<threads> <handles>".
-inline constexpr WPARAM kThreadsAndHandles = kPopup + 5;
+// The process's threads, each as its id and when it began, then the kernel handles it holds:
+// "<id>@<began> <id>@<began> ... / <handles>".
+inline constexpr WPARAM kThreads = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

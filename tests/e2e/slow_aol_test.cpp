@@ -4,7 +4,7 @@
 // Windows, where every call waits in Snorva): the strip paints, a close ends Snorva at once, AOL
 // gone ends it in error 13, and when AOL answers, every message reached it once. The wait takes
 // no CPU to speak of, also with another program's procedure in front of the strip's. (What comes
-// meanwhile: wait_rules_test.cpp; a popup opened after a wait: commands_test.cpp.)
+// meanwhile: wait_rules_test.cpp; a log-off: ending_test.cpp.)
 #include "aol/aol.h"
 #include "app/resource.h"
 #include "sim/sim.h"
@@ -19,7 +19,7 @@ using e2e::Session;
 using e2e::UserLine;
 
 enum class Point { Read, Text, Enter, Menu, AlreadyHung };
-enum class Then { Answers, CloseMessage, CloseGlyph, AltF4, EndSession, AolEnds, AolEndsAtLogOff };
+enum class Then { Answers, CloseMessage, CloseGlyph, AltF4, AolEnds };
 
 HWND AolFrame() {
     return FindWindowA(aolclass::kFrame, nullptr);
@@ -50,15 +50,12 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         // 10 s of the wait, with another program's procedure in front of the strip's own (as an
         // accessibility tool or an input method puts one): no CPU to speak of, the close not held
         bool watched = false;
-    } rows[] = {{Point::Read, false, Then::Answers},
-                {Point::Read, true, Then::CloseMessage, true},
-                {Point::Text, false, Then::CloseGlyph, true},
-                {Point::Text, true, Then::Answers},
-                {Point::Enter, false, Then::AolEnds},
-                {Point::Enter, true, Then::AltF4},
-                {Point::Menu, false, Then::EndSession}, // the menu is read directly inside
-                {Point::AlreadyHung, false, Then::AltF4},
-                {Point::AlreadyHung, true, Then::AolEndsAtLogOff}};
+    } rows[] = {
+        {Point::Read, false, Then::Answers},          {Point::Read, true, Then::CloseMessage, true},
+        {Point::Text, false, Then::CloseGlyph, true}, {Point::Text, true, Then::Answers},
+        {Point::Enter, false, Then::AolEnds},         {Point::Enter, true, Then::AltF4},
+        {Point::Menu, false, Then::Answers}, // the menu is read directly inside
+        {Point::AlreadyHung, false, Then::AltF4},     {Point::AlreadyHung, true, Then::AolEnds}};
     // The message Snorva waits in, as AOL's message log names it.
     const char* const hungIn[] = {"transfer static WM_GETTEXTLENGTH", "input WM_SETTEXT",
                                   "input WM_CHAR", "frame WM_NULL"};
@@ -86,29 +83,27 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
             ASSERT_EQ(e2e::Probe(strip, probe::kInFront), L"in front");
         }
         // AOL hangs until the test releases it, which only the row where it answers does: what
-        // ends Snorva meanwhile ends it without AOL.
+        // ends Snorva meanwhile ends it without AOL. Snorva waits once AOL took the message it
+        // hangs in.
         if (point == Point::AlreadyHung) {
             ASSERT_TRUE(sim::Control("--hang 600000"));
             ASSERT_TRUE(e2e::Sees([] { return IsHungAppWindow(AolFrame()) != FALSE; },
                                   "AOL was not hung after 15 s", 15000));
-        } else {
-            ASSERT_TRUE(sim::Control(std::string("--hang-on ") + hangOn[at] + " 600000"));
         }
-        SendNotifyMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-        // Snorva waits: the tick has raised the counter, and AOL took the message it hangs in.
-        ASSERT_TRUE(e2e::Sees(
-            [&] {
-                const std::vector<driver::PostedLine> log = s.Messages();
-                return point == Point::AlreadyHung
-                           ? e2e::StripShows(strip, L"2")
-                           : log.size() > from &&
-                                 log.back().room + " " + log.back().bytes == hungIn[at];
-            },
-            "Snorva never came to wait"));
+        ASSERT_TRUE(s.HangThenTick(
+            point == Point::AlreadyHung ? "" : std::string("--hang-on ") + hangOn[at] + " 600000"));
+        ASSERT_TRUE(point == Point::AlreadyHung ||
+                    e2e::Sees(
+                        [&] {
+                            const std::vector<driver::PostedLine> log = s.Messages();
+                            return log.size() > from &&
+                                   log.back().room + " " + log.back().bytes == hungIn[at];
+                        },
+                        "Snorva never came to wait"));
         RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
         EXPECT_TRUE(
             e2e::Sees([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, "no paint", 5000));
-        EXPECT_TRUE(e2e::StripShows(strip, L"2"));
+        EXPECT_EQ(e2e::Counter(strip), L"2");
         if (watched) { // asked inside the wait, which handles what is sent to Snorva's thread
             const auto cpuMs = [&] { return std::stod(e2e::Probe(strip, probe::kCpuMs)); };
             const double before = cpuMs();
@@ -135,23 +130,14 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         case Then::AltF4: // as the keys and the task bar's Close send it
             PostMessageA(strip, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
-        case Then::EndSession:
-            SendNotifyMessageA(strip, WM_ENDSESSION, TRUE, 0);
-            break;
-        case Then::AolEnds:
-        case Then::AolEndsAtLogOff: {
+        case Then::AolEnds: {
             EndAolThread();
             auto box = s.ExpectBox(e2e::kNoAol);
             ASSERT_TRUE(box);
             EXPECT_EQ(driver::CountVisibleWindows("#32770", pid), 1);
-            if (then == Then::AolEnds) {
-                driver::DismissMessageBox(box->window);
-                EXPECT_TRUE(s.ExpectEnd(13));
-                continue;
-            }
-            // Windows may end AOL before Snorva hears of the log-off: the box must not stay.
-            SendNotifyMessageA(strip, WM_ENDSESSION, TRUE, 0);
-            break;
+            driver::DismissMessageBox(box->window);
+            EXPECT_TRUE(s.ExpectEnd(13));
+            continue;
         }
         }
         const std::optional<DWORD> status = s.Program().Wait(10000);

@@ -96,7 +96,7 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
         EXPECT_EQ(driver::GetText(strip), "Snorva");
         EXPECT_EQ(e2e::Rect(strip).left, 300);
         EXPECT_EQ(e2e::Rect(strip).top, 200);
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(strip, L"0"); }, 5000));
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(strip) == L"0"; }, 5000));
         std::string band; // the skin's ends slant down to the right a pixel a row from 0 and 91
         for (int y = 0; y < 21; ++y, band += '\n')
             for (int x = 0; x < 112; ++x)
