@@ -280,7 +280,7 @@ std::wstring Counter(HWND window) {
         return row.find_first_not_of('.') == row.npos;
     };
     rows.erase(std::remove_if(rows.begin(), rows.end(), blank), rows.end());
-    if (rows.size() != kDigits.size()) return L"?";
+    if (rows.size() != kDigits.size()) return rows.empty() ? L"" : L"?";
     const std::vector<std::string> digits = Marks(kDigits);
     std::wstring read;
     for (const std::string& mark : Marks(rows)) {
