@@ -24,34 +24,28 @@ using driver::Narrow;
 
 // The simulated client for one scope, hidden, with the lines its rooms take: on a thread of
 // this process, or as a program of its own.
-class Client {
-  public:
-    explicit Client(const std::string& options, bool ownProcess = false) : own_(ownProcess) {
-        if (own_)
-            started_ = bool(process_ = driver::StartAol("--hidden " + options, transcript_));
-        else
-            started_ = sim::StartInProcess("--hidden --transcript \"" + Narrow(transcript_) +
-                                           "\" " + options);
+struct Client {
+    explicit Client(const std::string& options, bool ownProcess = false) : own(ownProcess) {
+        started = own ? bool(process = driver::StartAol("--hidden " + options, transcript))
+                      : sim::StartInProcess("--hidden --transcript \"" + Narrow(transcript) +
+                                            "\" " + options);
     }
     ~Client() {
-        if (!own_ && started_) sim::StopInProcess();
-        if (own_ && process_.Running() && sim::Control("--close")) process_.Wait(10000);
+        if (!own && started) sim::StopInProcess();
+        if (own && process.Running() && sim::Control("--close")) process.Wait(10000);
     }
-    bool Started() const { return started_; }
+    bool Started() const { return started; }
     // The lines its rooms took, each as "<room>\t<bytes>\n".
     std::string Posted() const {
         std::string posted;
-        for (const driver::PostedLine& line : driver::ReadTranscript(transcript_))
+        for (const driver::PostedLine& line : driver::ReadTranscript(transcript))
             posted += line.room + "\t" + line.bytes + "\n";
         return posted;
     }
-
-  private:
-    driver::TempFolder temp_;
-    std::wstring transcript_ = temp_.Path() + L"\\transcript.txt";
-    bool own_;
-    driver::Process process_;
-    bool started_ = false;
+    driver::TempFolder temp;
+    std::wstring transcript = temp.Path() + L"\\transcript.txt";
+    bool own, started = false;
+    driver::Process process;
 };
 
 // The three fields of the download line, each of which finds the transfer window again.
@@ -157,19 +151,21 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
     }
 }
 
+// A window of a class of this test's own.
+HWND Window(const char* name, const char* text, HWND parent = nullptr,
+            WNDPROC proc = DefWindowProcA) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    return CreateWindowA(name, text, parent ? WS_CHILD : 0, 0, 0, 9, 9, parent, 0, 0, 0);
+}
+
 TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
     // A lookup under a missing window must not search the desktop instead.
-    for (const char* name : {aolclass::kFrame, aolclass::kChild, aolclass::kStatic}) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = name;
-        RegisterClassA(&windowClass);
-    }
-    HWND frame = CreateWindowA(aolclass::kFrame, "America  Online", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    HWND stray = CreateWindowA(aolclass::kChild, "File Transfer - 5%", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    ASSERT_TRUE(frame && stray &&
-                CreateWindowA(aolclass::kStatic, "Now Downloading stray.zip", WS_CHILD, 0, 0, 9, 9,
-                              stray, 0, 0, 0));
+    HWND stray = Window(aolclass::kChild, "File Transfer - 5%");
+    ASSERT_TRUE(Window(aolclass::kFrame, "America  Online") && stray &&
+                Window(aolclass::kStatic, "Now Downloading stray.zip", stray));
     EXPECT_EQ(FindTransferWindow(), nullptr);
     EXPECT_EQ(DownloadFileName(), L"n/a");
 }
@@ -312,12 +308,7 @@ struct Thrown {};
 TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
     Client client("--transfer --rooms 2 --decoys 4");
     ASSERT_TRUE(client.Started());
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = LetThrough;
-    windowClass.lpszClassName = "LetThrough";
-    RegisterClassA(&windowClass);
-    const Owned<HWND, DestroyWindow> helper(
-        CreateWindowA("LetThrough", "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
+    const Owned<HWND, DestroyWindow> helper(Window("LetThrough", "", nullptr, LetThrough));
     MustWaitForAol = [](const MSG& m) {
         if (m.message == kDuringWait + 1) throw Thrown();
         if (m.message == WM_TIMER) throw std::runtime_error("a wait went on for a minute");

@@ -30,14 +30,6 @@ Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup
         ADD_FAILURE() << "the window was not shown after the greeting";
 }
 
-std::vector<std::string> Session::Said() const {
-    std::vector<std::string> said;
-    for (const driver::PostedLine& line : Lines())
-        said.push_back(line.bytes);
-    said.erase(said.begin(), said.begin() + std::min<size_t>(2, said.size()));
-    return said;
-}
-
 bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) {
     const size_t want = heard_ + expected.size();
     std::optional<driver::MessageBoxInfo> box;
@@ -217,7 +209,7 @@ std::vector<std::string> Marks(const std::vector<std::string>& rows) {
         std::string column;
         for (const std::string& row : rows)
             column += x < row.size() ? row[x] : '.';
-        if (column.find_first_not_of('.') != std::string::npos)
+        if (column.find_first_not_of('.') != column.npos)
             marks.back() += column;
         else if (!marks.back().empty())
             marks.emplace_back();
@@ -226,31 +218,28 @@ std::vector<std::string> Marks(const std::vector<std::string>& rows) {
     return marks;
 }
 
-// The pixels of `size` at `at` of a DC, row by row: the screen's, or one of the strip's pictures.
-std::vector<COLORREF> Pixels(HDC dc, POINT at, SIZE size) {
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < size.cy; ++y)
-        for (int x = 0; x < size.cx; ++x)
-            pixels.push_back(GetPixel(dc, at.x + x, at.y + y));
-    return pixels;
-}
-std::vector<COLORREF> Picture(const char* name, SIZE size) {
-    const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
-    const OwnedBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+// The pixels, row by row, of one of the strip's pictures, or with none of the screen at `at`.
+std::vector<COLORREF> Pixels(const char* picture, SIZE size, POINT at = {}) {
+    const OwnedBitmap bitmap(static_cast<HBITMAP>(LoadImageA(
+        nullptr, (SNORVA_ROOT "\\app\\res\\" + std::string(picture ? picture : "")).c_str(),
+        IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     const OwnedDc dc(CreateCompatibleDC(nullptr));
     SelectedObject selected(dc.get(), bitmap.get());
-    return Pixels(dc.get(), {0, 0}, size);
+    const WindowDc screen(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < size.cx * size.cy; ++i)
+        pixels.push_back(
+            GetPixel(picture ? dc.get() : screen.Get(), at.x + i % size.cx, at.y + i / size.cx));
+    return pixels;
 }
 
 } // namespace
 
 std::wstring Counter(HWND window) {
     constexpr int kWide = 112, kHigh = 21;
-    const RECT at = Rect(window);
-    const std::vector<COLORREF> shown = Pixels(WindowDc(nullptr).Get(), {at.left, at.top},
-                                               {kWide, kHigh}),
-                                strip = Picture("strip.bmp", {kWide, kHigh});
+    const std::vector<COLORREF> shown = Pixels(nullptr, {kWide, kHigh},
+                                               {Rect(window).left, Rect(window).top}),
+                                strip = Pixels("strip.bmp", {kWide, kHigh});
     const std::string outline = Outline(window);
     std::vector<bool> free(kWide * kHigh); // shown, and neither glyph's
     for (int i = 0; i < kWide * kHigh; ++i)
@@ -258,16 +247,17 @@ std::wstring Counter(HWND window) {
     // Each glyph's picture whole on the strip, under the point a person clicks to work it.
     for (const auto& [name, point] :
          {std::pair{"close.bmp", driver::kCloseGlyph}, {"menu.bmp", driver::kMenuGlyph}}) {
-        const std::vector<COLORREF> glyph = Picture(name, {7, 7});
+        const std::vector<COLORREF> glyph = Pixels(name, {7, 7});
         bool found = false;
-        for (int top = point.y - 6; top <= point.y && !found; ++top)
-            for (int left = point.x - 6; left <= point.x && !found; ++left) {
-                found = top >= 0 && left >= 0;
-                for (int i = 0; i < 49 && found; ++i)
-                    found = glyph[i] == shown[(top + i / 7) * kWide + left + i % 7];
-                for (int i = 0; i < 49 && found; ++i)
-                    free[(top + i / 7) * kWide + left + i % 7] = false;
-            }
+        for (int at = 0; at < 49 && !found; ++at) { // the glyph's corner, up and left of the point
+            const int top = point.y - at / 7, left = point.x - at % 7, corner = top * kWide + left;
+            if (top < 0 || left < 0 || top > kHigh - 7) continue;
+            found = true;
+            for (int i = 0; i < 49 && found; ++i)
+                found = glyph[i] == shown[corner + i / 7 * kWide + i % 7];
+            for (int i = 0; i < 49 && found; ++i)
+                free[corner + i / 7 * kWide + i % 7] = false;
+        }
         if (!found) return L"no " + driver::Widen(name);
     }
     // Elsewhere the strip's picture, but for the counter's digits.
@@ -276,10 +266,8 @@ std::wstring Counter(HWND window) {
         rows[i / kWide] += !free[i] || shown[i] == strip[i] ? '.'
                            : GetGValue(shown[i]) >= 0x80    ? '#'
                                                             : '+';
-    const auto blank = [](const std::string& row) {
-        return row.find_first_not_of('.') == row.npos;
-    };
-    rows.erase(std::remove_if(rows.begin(), rows.end(), blank), rows.end());
+    std::erase_if(rows,
+                  [](const std::string& row) { return row.find_first_not_of('.') == row.npos; });
     if (rows.size() != kDigits.size()) return rows.empty() ? L"" : L"?";
     const std::vector<std::string> digits = Marks(kDigits);
     std::wstring read;

@@ -62,6 +62,14 @@ inline driver::SnorvaSetup Inside(const std::string& options) {
     return {.aol = options, .aolInside = true, .changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe")};
 }
 
+// What a window answers to a message sent now, once it has handled it within 5 s.
+inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wParam = 0,
+                                   LPARAM lParam = 0) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &answer))
+        return {};
+    return answer;
+}
 inline RECT Rect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -98,7 +106,6 @@ class Session : public driver::SnorvaRun {
     // The room's next lines are exactly `lines`, within `timeoutMs`; with none, nothing comes
     // for a second, no box opens and Snorva runs on.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
-    std::vector<std::string> Said() const; // the room's lines after the greeting
     // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.

@@ -7,18 +7,13 @@ namespace {
 
 using e2e::Item;
 using e2e::Moving;
+using e2e::Send;
 using e2e::Session;
 
 // A click on the strip starts a drag, and Snorva is in the window system's move loop.
 bool Dragging(Session& s) {
     driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
     return e2e::Sees([&] { return Moving(s.Window()); }, "a click on the strip started no move");
-}
-
-// Handled, within 5 s, what is sent to Snorva's window now (SendMessage waits until it has).
-bool Handled(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result;
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
 }
 
 // AOL closed after start-up: what needs no AOL works; the first line Snorva then tries to post
@@ -29,9 +24,9 @@ bool UnderTheBox(Session& s) {
     const std::wstring counter = e2e::Counter(strip);
     const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     bool handled =
-        Handled(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) && Handled(strip, WM_LBUTTONUP, 0, glyph);
+        Send(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) && Send(strip, WM_LBUTTONUP, 0, glyph);
     for (int i = 0; i < 3; ++i)
-        handled &= Handled(strip, WM_TIMER, Form1::kTimer1);
+        handled &= Send(strip, WM_TIMER, Form1::kTimer1).has_value();
     const auto box = s.ExpectBox(e2e::kNoAol);
     return handled && box && s.Program().Running() && e2e::Counter(strip) == counter &&
            driver::CountVisibleWindows("#32770", s.Program().Id()) == 1 &&
@@ -94,12 +89,9 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
                                     s.ExpectBox(e2e::kNoAol)
                               : enter(s));
             HWND strip = s.Window();
-            DWORD_PTR answer = 0;
-            EXPECT_TRUE(SendMessageTimeoutA(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                            SMTO_NORMAL, 5000, &answer) &&
-                        answer)
+            EXPECT_TRUE(Send(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF).value_or(0))
                 << "the log-off was refused";
-            EXPECT_TRUE(Handled(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF));
+            EXPECT_TRUE(Send(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF));
             EXPECT_TRUE(s.Program().Running() && holds(s)) << "the cancelled log-off changed it";
             const size_t said = s.Lines().size();
             if (end == LogOff) // sent, as Windows sends it

@@ -68,12 +68,9 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         const std::string aol = "--version 8.0 --transfer";
         Session s(inside ? e2e::Inside(aol) : driver::SnorvaSetup{.aol = aol});
         const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
-        // What AOL's windows take for one line and for one tick, when AOL answers at once.
-        size_t from = s.Messages().size();
+        // What AOL's windows take for one tick, when AOL answers at once.
         ASSERT_TRUE(s.Choose(Item::IdleOn));
-        const Counts oneLine = Count(s, from);
-        EXPECT_EQ(oneLine.at("input WM_SETTEXT") + oneLine.at("input WM_CHAR"), 2);
-        from = s.Messages().size();
+        size_t from = s.Messages().size();
         ASSERT_TRUE(s.Tick({UserLine(1), download}));
         const Counts oneTick = Count(s, from);
         from = s.Messages().size();

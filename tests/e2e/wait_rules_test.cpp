@@ -48,14 +48,9 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
                 // A drag (as the system menu) runs a loop of its own: after the wait, once.
                 {WM_SYSCOMMAND, SC_MOVE | HTCAPTION, [](HWND w) { return !e2e::Moving(w); }}};
     for (const auto& [message, wParam, meanwhile] : rows) {
-        DWORD_PTR answer;
-        if (!meanwhile)
-            PostMessageA(strip, message, wParam, 0);
-        else
-            EXPECT_TRUE(
-                SendMessageTimeoutA(strip, message, wParam, 0, SMTO_NORMAL, 5000, &answer) &&
-                meanwhile(strip))
-                << "system command " << std::hex << wParam;
+        if (!meanwhile) PostMessageA(strip, message, wParam, 0);
+        EXPECT_TRUE(!meanwhile || (e2e::Send(strip, message, wParam) && meanwhile(strip)))
+            << "system command " << std::hex << wParam;
     }
     ASSERT_TRUE(sim::Release());
     // The waiting tick ends after the one held meanwhile; the drag runs in that one's pause.
