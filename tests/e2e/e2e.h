@@ -94,6 +94,9 @@ std::wstring Counter(HWND window);
 
 // What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);
+inline double CpuMs(HWND window) { // of Snorva's process so far; throws on no answer
+    return std::stod(Probe(window, probe::kCpuMs));
+}
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
