@@ -1,23 +1,15 @@
 #include "tests/e2e/e2e.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace e2e {
-namespace {
 
-std::string List(const std::vector<std::string>& lines) {
+static std::string List(const std::vector<std::string>& lines) {
     std::string list = lines.empty() ? " nothing" : "";
     for (const std::string& line : lines)
         list += "\n    " + line.substr(0, 300);
     return list;
 }
-
-bool PopupsShown(int count) {
-    return driver::WaitUntil([&] { return driver::CountVisibleWindows("#32768") == count; }, 10000);
-}
-
-} // namespace
 
 Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup) {
     HWND dialog = nullptr;
@@ -70,25 +62,21 @@ HWND Session::OpenPopup(const std::function<void()>& meanwhile) {
 
 bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
     HWND popup = OpenPopup(meanwhile);
+    const auto shown = [](int popups, const char* failure) {
+        return Sees([&] { return driver::CountVisibleWindows("#32768") == popups; }, failure);
+    };
     if (!popup) return false;
-    // From the first item, whatever the pointer selected when the popup opened under it.
-    driver::PostKey(popup, VK_HOME);
+    driver::PostKey(popup, VK_HOME); // from the first item, whatever the pointer selected
     for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
         driver::PostKey(popup, VK_DOWN);
     if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
-    if (item == Item::About && !PopupsShown(2)) {
-        ADD_FAILURE() << "Right on info opened no submenu";
-        return false;
-    }
+    if (item == Item::About && !shown(2, "Right on info opened no submenu")) return false;
     driver::PostKey(popup, VK_RETURN);
-    if (item == Item::Info) { // it only opens its submenu
-        EXPECT_TRUE(PopupsShown(2)) << "Return on info opened no submenu";
+    if (item == Item::Info && shown(2, "Return on info opened no submenu")) { // and no more
         driver::PostKey(popup, VK_ESCAPE);
         driver::PostKey(popup, VK_ESCAPE);
     }
-    if (PopupsShown(0)) return true;
-    ADD_FAILURE() << "the popup stayed open after item " << static_cast<int>(item) << " was chosen";
-    return false;
+    return shown(0, "the popup stayed open after its item was chosen");
 }
 
 bool Session::Choose(Item item) {
@@ -98,8 +86,6 @@ bool Session::Choose(Item item) {
         return Expect({kEngaged});
     case Item::IdleOff:
         return Expect({kDisengaged});
-    case Item::Unload:
-        return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
     case Item::About:
         if (auto box = ExpectBox(kAbout)) {
             EXPECT_FALSE(box->hasIcon);

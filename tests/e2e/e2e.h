@@ -1,7 +1,6 @@
 #pragma once
-// What the end-to-end tests share: the lines the room should get, and each thing a person does
-// to Snorva as one step that confirms its effect (lines in the room, a window shown or gone, an
-// exit status) and fails right there, saying what it expected, when the effect does not come.
+// What the end-to-end tests share: the lines the room should get, and each thing a person does to
+// Snorva as one step that confirms its effect, or fails right there saying what it expected.
 #include "app/form.h"
 #include "sim/sim.h"
 #include "tests/e2e/probe.h"
@@ -49,15 +48,14 @@ inline bool HalfASecondApart(double first, double second) {
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
-// A change to the program folder's copy before Snorva starts: `from` copied in as `name`.
+// A change to the program folder's copy before Snorva starts; Put copies `from` in as `name`.
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
         CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
 }
-// The simulated client on a thread of Snorva's own process (unseen_windows.cpp), where every call
-// to it waits in Snorva as on Windows, with `options`.
+// The simulated client on a thread of Snorva's process (unseen_windows.cpp), as on Windows.
 inline driver::SnorvaSetup Inside(const std::string& options) {
     return {.aol = options, .aolInside = true, .changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe")};
 }
@@ -103,18 +101,17 @@ enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
 class Session : public driver::SnorvaRun {
   public:
-    // Snorva started beside the simulated client and, with `greet`, taken through the handle
-    // dialog to its two greeting lines and its shown window.
+    // Snorva beside the simulated client; with `greet`, past its dialog to its greeting, shown.
     explicit Session(const driver::SnorvaSetup& setup = {}, bool greet = true);
-    // The room's next lines are exactly `lines`, within `timeoutMs`; with none, nothing comes
-    // for a second, no box opens and Snorva runs on.
+    // The room's next lines are exactly `lines`; with none, nothing comes for a second, no box
+    // opens and Snorva runs on.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
     // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees its effect: idle on and off their line, minimize the iconic window,
-    // about its box (no icon; answered), unload its two lines and status 0, the rest nothing.
+    // Picks `item` and sees its effect: idle on, off their line, minimize the iconic window, about
+    // its box (no icon; answered), info nothing.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);
