@@ -1,6 +1,5 @@
-// Snorva's AOL code against the simulated client's real windows, on a thread of this process or
-// as a program of its own (whose menus under Wine only menuhook.dll reads): rooms, the transfer
-// window and its fields, the version, the helper's answers, and the one wait.
+// Snorva's AOL code against the simulated client's windows, in this process or apart (its menus
+// then read through menuhook.dll): rooms, the transfer window, the version, the helper, the wait.
 #include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
@@ -11,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -22,8 +19,7 @@ namespace {
 using Fields = std::vector<std::wstring>;
 using driver::Narrow;
 
-// The simulated client for one scope, hidden, with the lines its rooms take: on a thread of
-// this process, or as a program of its own.
+// The simulated client for one scope, hidden, on a thread of this process or as a program.
 struct Client {
     explicit Client(const std::string& options, bool ownProcess = false) : own(ownProcess) {
         started = own ? bool(process = driver::StartAol("--hidden " + options, transcript))
@@ -53,8 +49,8 @@ Fields ReadFields() {
     return {DownloadFileName(), DownloadPercent(), DownloadTimeLeft()};
 }
 
-// Inputs that take each line but answer WM_SETTEXT with 0, sent to on a thread where every other
-// message leaves ERROR_ACCESS_DENIED behind: a refusal made before the next line was sent.
+// Inputs that take each line but answer WM_SETTEXT with 0, where every other message leaves
+// ERROR_ACCESS_DENIED behind (a refusal before the next line).
 LRESULT WINAPI AnswersZeroAfterOldRefusals(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     const DWORD error = GetLastError();
@@ -170,8 +166,6 @@ TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
     EXPECT_EQ(DownloadFileName(), L"n/a");
 }
 
-// ---- The version, across processes ----
-
 TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositions) {
     const std::pair<const char*, const char*> rows[] = {
         // (The standard menus of 4.0 to 8.0 pick the inputs in the chat-room table.)
@@ -191,8 +185,7 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositi
         // Bar texts are never read; bar items without a submenu and empty ones add nothing.
         {"--menu-bar \"AOL 8.0\" --menu-item Open --menu-plain \"AOL 7.0\"", "n/a"},
         {"--menu-plain File --menu-bar Empty --menu-bar Help --menu-item \"AOL 6.0\"", "6.0"},
-        // A text is read into 99 characters: a pattern ending at the 99th is seen, one past it
-        // is not, and the scan goes on to the next item.
+        // Texts are read into 99 characters: a pattern past them is not seen; the scan goes on.
         {"--menu-bar Help --menu-item \"x\\{91}AOL 8.0\"", "8.0"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\"", "n/a"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"},
@@ -221,9 +214,8 @@ struct Request {
     bool hooked;   // by this test
 };
 
-// Hooked onto AOL's thread, menuhook.dll answers a request only when it is whole, for the window
-// it woke, in shared memory named for its asker; it leaves any other as it was, byte for byte.
-// After Snorva's own probes no hook of it is left to answer.
+// menuhook.dll, hooked onto AOL's thread, answers only a whole request for the window it woke, in
+// memory named for its asker, and leaves any other as it was; none of Snorva's hooks outlives it.
 TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse) {
     Client client("--menu-bar Big --menu-fill 2000 --menu-item \"AOL 6.0\"", true);
     ASSERT_TRUE(client.Started());
@@ -275,8 +267,7 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
             ASSERT_TRUE(SendMessageTimeoutA(r.woken, WM_NULL, r.process, number, SMTO_NORMAL, 30000,
                                             &result));
         }
-        // Read back through the shared memory: the answers, the size they need in the header
-        // alone, or not a byte changed.
+        // Read back: the answers, the size they need in the header alone, or not a byte changed.
         const auto* header = reinterpret_cast<menureply::Header*>(bytes);
         const std::int32_t states[] = {menureply::Answered, menureply::TooSmall};
         EXPECT_EQ(header->state, row < 2 ? states[row] : r.header.state);
@@ -287,10 +278,7 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
     }
 }
 
-// ---- The one wait for AOL ----
-
-// A window of this thread that the wait lets through, as Snorva's own is let through for a
-// close, and what it does when it is posted kDuringWait.
+// A window the wait lets through (as Snorva's own for a close), and what it does at kDuringWait.
 constexpr UINT kDuringWait = WM_APP;
 std::function<void()> duringWait;
 LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -301,10 +289,9 @@ LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // What the wait lets through throws this, unlike the watchdog below.
 struct Thrown {};
 
-// While AOL hangs in a read, something handled meanwhile makes a call of its own, which runs on
-// the caller thread behind the hung one: each wait ends with its own call's answer. Something
-// thrown out of the wait leaves the call that AOL holds to the caller thread. A walk of AOL's
-// windows is one call, however many texts it reads.
+// A call made by what the wait handles runs on the caller thread behind the hung one, each wait
+// ending with its own call's answer; what is thrown out of a wait leaves its call to the caller
+// thread. A walk of AOL's windows is one call, however many texts it reads.
 TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
     Client client("--transfer --rooms 2 --decoys 4");
     ASSERT_TRUE(client.Started());

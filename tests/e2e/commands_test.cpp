@@ -2,8 +2,6 @@
 // from the real popup with the keyboard, glyphs clicked, the room read after every step.
 #include "tests/e2e/e2e.h"
 
-#include "sim/sim.h"
-
 namespace {
 
 using e2e::Item;
@@ -13,7 +11,6 @@ using e2e::UserLine;
 
 TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideATick) {
     Session s({.aol = "--version 8.0 --transfer"});
-    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
     ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
     ASSERT_TRUE(s.Choose(Item::IdleOn));
@@ -25,23 +22,22 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     SetCursorPos(pointer.x, pointer.y);
     HWND popup = s.OpenPopup();
     ASSERT_TRUE(popup);
-    EXPECT_EQ(Rect(popup).left, pointer.x);
-    EXPECT_EQ(Rect(popup).top, pointer.y);
+    EXPECT_TRUE(Rect(popup).left == pointer.x && Rect(popup).top == pointer.y);
     EXPECT_EQ(e2e::Probe(popup, probe::kPopup), L"Snorva (greyed)\n-\nidle on\nidle off\n-\ninfo\n"
                                                 L"  about\n-\nminimize\nunload\n");
     driver::PostKey(popup, VK_ESCAPE);
     ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 10000));
     for (int minute = 1; minute <= 3; ++minute) // the download line half a second after
-        ASSERT_TRUE(s.Tick({UserLine(minute), download}));
+        ASSERT_TRUE(s.Tick({UserLine(minute), e2e::kDownload}));
     EXPECT_PRED2(e2e::HalfASecondApart, s.Lines()[s.Lines().size() - 2].ms, s.Lines().back().ms);
     ASSERT_TRUE(s.Choose(Item::IdleOff));
     ASSERT_TRUE(s.Tick({})); // while off the timer's message changes nothing
     ASSERT_TRUE(s.Choose(Item::IdleOn));
-    ASSERT_TRUE(s.Tick({UserLine(4), download}));
+    ASSERT_TRUE(s.Tick({UserLine(4), e2e::kDownload}));
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"4"; }, 5000));
     ASSERT_TRUE(s.Choose(Item::About));
     ASSERT_TRUE(s.Choose(Item::Minimize));
-    ASSERT_TRUE(s.Tick({UserLine(5), download})); // minimized, it idles on
+    ASSERT_TRUE(s.Tick({UserLine(5), e2e::kDownload})); // minimized, it idles on
     ASSERT_TRUE(s.Restore());
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"5"; }, 5000))
         << "the restored strip does not show its minutes";
@@ -56,12 +52,10 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
         ASSERT_TRUE(s.Tick({UserLine(5 + reads), e2e::DownloadLine(fields)}));
     }
     ASSERT_TRUE(sim::Control("--transfer --transfer-close-after never"));
-    // A click on the menu glyph while a tick waits for AOL, with another program in front, waits
-    // for AOL's answer (taken before a minimise that runs at once, it opens no popup yet), then
-    // runs inside the tick's pause, its popup brought to the front (or a click elsewhere would not
-    // close it): idle off chosen there stands between the tick's lines, and no tick counts after
-    // it; unload chosen there ends the program before the download line, its two lines half a
-    // second apart.
+    // A click on the menu glyph while a tick waits for AOL waits for AOL's answer (a minimise
+    // posted after it runs at once; no popup yet), then runs in the tick's pause, its popup in
+    // front of the program that came to the front meanwhile: idle off chosen there stands between
+    // the tick's lines, and no tick counts after it; unload ends Snorva before the download line.
     const Owned<HWND, DestroyWindow> other(CreateWindowExA(
         0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
     for (Item item : {Item::IdleOff, Item::Unload}) {
@@ -76,7 +70,7 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
         }));
         if (item == Item::Unload) break;
         EXPECT_EQ(GetForegroundWindow(), s.Window()) << "the popup opened behind another program";
-        ASSERT_TRUE(s.Expect({UserLine(10), e2e::kDisengaged, download}));
+        ASSERT_TRUE(s.Expect({UserLine(10), e2e::kDisengaged, e2e::kDownload}));
         ASSERT_TRUE(s.Tick({}));
         ASSERT_TRUE(s.Choose(Item::IdleOn));
     }

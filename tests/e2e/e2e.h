@@ -28,7 +28,7 @@ inline std::string UserLine(int minute) {
 inline std::string DownloadLine(const std::string& fields) { // name, percent%, time left
     return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
 }
-// The boxes' texts, whole.
+const std::string kDownload = DownloadLine("snorva_demo.zip, 0%, 12 minutes"); // --transfer's
 const std::string kAbout = "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet";
 const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
                            "its version could not be told: start AOL, enter a chat room, then "
@@ -103,15 +103,13 @@ class Session : public driver::SnorvaRun {
   public:
     // Snorva beside the simulated client; with `greet`, past its dialog to its greeting, shown.
     explicit Session(const driver::SnorvaSetup& setup = {}, bool greet = true);
-    // The room's next lines are exactly `lines`; with none, nothing comes for a second, no box
-    // opens and Snorva runs on.
+    // The room's next lines are `lines`; with none, nothing comes for a second, no box, running.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
     // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees its effect: idle on, off their line, minimize the iconic window, about
-    // its box (no icon; answered), info nothing.
+    // Picks `item` and sees its effect: its line, the strip minimised, the about box answered.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);

@@ -1,20 +1,12 @@
 // What ends Snorva from outside, in each state it can be in: a log-off, a close, its close glyph.
 // (A close while AOL is hung: slow_aol_test.cpp.)
-#include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
 namespace {
 
 using e2e::Item;
 using e2e::Moving;
-using e2e::Send;
 using e2e::Session;
-
-// A click on the strip starts a drag, and Snorva is in the window system's move loop.
-bool Dragging(Session& s) {
-    driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
-    return e2e::Sees([&] { return Moving(s.Window()); }, "a click on the strip started no move");
-}
 
 // AOL closed after start-up: what needs no AOL works; the first line Snorva then tries to post
 // ends it in one box, topmost, that disables the strip. Under it nothing runs: three ticks of the
@@ -23,21 +15,19 @@ bool UnderTheBox(Session& s) {
     HWND strip = s.Window();
     const std::wstring counter = e2e::Counter(strip);
     const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);
-    bool handled =
-        Send(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) && Send(strip, WM_LBUTTONUP, 0, glyph);
+    bool handled = e2e::Send(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) &&
+                   e2e::Send(strip, WM_LBUTTONUP, 0, glyph);
     for (int i = 0; i < 3; ++i)
-        handled &= Send(strip, WM_TIMER, Form1::kTimer1).has_value();
+        handled &= e2e::Send(strip, WM_TIMER, Form1::kTimer1).has_value();
     const auto box = s.ExpectBox(e2e::kNoAol);
     return handled && box && s.Program().Running() && e2e::Counter(strip) == counter &&
            driver::CountVisibleWindows("#32770", s.Program().Id()) == 1 &&
            !IsWindowEnabled(strip) && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST;
 }
 
-// A log-off, asked first (WM_QUERYENDSESSION), is never refused; one that another program then
-// cancelled (WM_ENDSESSION FALSE) changes nothing; a real one (TRUE) ends Snorva at once, status
-// 0: Windows may end the process any time after, AOL may be gone already, and no box, loop or
-// wait may stand in the way. So do a close (as another program sends it) and Alt+F4 (as the
-// keys and the task bar's Close), inside each of Snorva's inner loops. Nothing is posted after.
+// A log-off, asked first, is never refused; one another program cancelled changes nothing; a real
+// one ends Snorva at once, status 0, whatever box, loop or wait runs (Windows may end the process
+// any time after). So do a close and Alt+F4 inside each inner loop. Nothing is posted after.
 TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrACloseEndsIt) {
     enum End { LogOff, Close, AltF4, CloseGlyph };
     const std::vector<End> logOff{LogOff}, closes{LogOff, Close, AltF4};
@@ -80,7 +70,12 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
         {"handle dialog open", [](Session& s) { return s.WaitForHandleDialog() != nullptr; },
          [](Session& s) { return s.WaitForHandleDialog(0) && s.Lines().empty(); }, logOff, false},
         // A drag runs the window system's own move loop, as the system menu's Move does.
-        {"dragging", Dragging, [](Session& s) { return Moving(s.Window()); }, closes}};
+        {"dragging",
+         [](Session& s) {
+             driver::PostClick(s.Window(), driver::kStrip.x, driver::kStrip.y);
+             return e2e::Sees([&] { return Moving(s.Window()); }, "the click started no move");
+         },
+         [](Session& s) { return Moving(s.Window()); }, closes}};
     for (const auto& [state, enter, holds, ends, greet, boxed] : rows) {
         for (End end : ends) {
             SCOPED_TRACE(std::string(state) + ", then end " + std::to_string(end));
@@ -89,9 +84,9 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
                                     s.ExpectBox(e2e::kNoAol)
                               : enter(s));
             HWND strip = s.Window();
-            EXPECT_TRUE(Send(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF).value_or(0))
+            EXPECT_TRUE(e2e::Send(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF).value_or(0))
                 << "the log-off was refused";
-            EXPECT_TRUE(Send(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF));
+            EXPECT_TRUE(e2e::Send(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF));
             EXPECT_TRUE(s.Program().Running() && holds(s)) << "the cancelled log-off changed it";
             const size_t said = s.Lines().size();
             if (end == LogOff) // sent, as Windows sends it

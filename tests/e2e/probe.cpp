@@ -1,6 +1,5 @@
-// probe.dll, hooked onto Snorva's UI thread, looks where another process cannot (probe.h).
-// Copied in as Snorva's REGION.DLL, it writes the path its MakeRgn is given, byte for byte, into
-// MakeRgn.txt beside the program, then answers as REGION-real.dll there does, or gives no region.
+// probe.dll looks inside Snorva's process (probe.h). As its REGION.DLL, it writes the path MakeRgn
+// is given into MakeRgn.txt beside the program, then answers as REGION-real.dll there, or none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 

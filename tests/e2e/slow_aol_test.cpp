@@ -1,10 +1,7 @@
-// AOL taking no message for minutes, wherever Snorva waits on it, as a program of its own (as
-// under Wine) or on a thread of Snorva's process (as every call waits on Windows): the strip
-// paints, a close ends Snorva at once, AOL gone ends it in error 13, and when AOL answers, every
-// message reached it once. (What comes meanwhile: wait_rules_test.cpp; a log-off: ending_test.)
+// AOL hung wherever Snorva waits on it, apart or on a thread of Snorva's process (as every call
+// waits on Windows): the strip paints, a close ends Snorva at once, AOL gone ends it in error 13,
+// and when AOL answers every message reached it once. (What comes meanwhile: wait_rules_test.)
 #include "aol/aol.h"
-#include "app/resource.h"
-#include "sim/sim.h"
 #include "tests/e2e/e2e.h"
 
 #include <map>
@@ -22,17 +19,9 @@ HWND AolFrame() {
     return FindWindowA(aolclass::kFrame, nullptr);
 }
 
-// AOL's UI thread ends, as in a crash or when it is killed: its windows go with it.
-void EndAolThread() {
-    const OwnedHandle thread(
-        OpenThread(THREAD_TERMINATE, FALSE, GetWindowThreadProcessId(AolFrame(), nullptr)));
-    TerminateThread(thread.get(), 1);
-}
-
 // How often each of AOL's windows took each message, in the message log from `from` on.
-using Counts = std::map<std::string, int>;
-Counts Count(const Session& s, size_t from) {
-    Counts counts;
+std::map<std::string, int> Count(const Session& s, size_t from) {
+    std::map<std::string, int> counts;
     const std::vector<driver::PostedLine> messages = s.Messages();
     for (size_t i = from; i < messages.size(); ++i)
         ++counts[messages[i].room + " " + messages[i].bytes];
@@ -63,12 +52,11 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
                                         << ", then " << static_cast<int>(then));
         const std::string aol = "--version 8.0 --transfer";
         Session s(inside ? e2e::Inside(aol) : driver::SnorvaSetup{.aol = aol});
-        const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
         // What AOL's windows take for one tick, when AOL answers at once.
         ASSERT_TRUE(s.Choose(Item::IdleOn));
         size_t from = s.Messages().size();
-        ASSERT_TRUE(s.Tick({UserLine(1), download}));
-        const Counts oneTick = Count(s, from);
+        ASSERT_TRUE(s.Tick({UserLine(1), e2e::kDownload}));
+        const auto oneTick = Count(s, from);
         from = s.Messages().size();
 
         HWND strip = s.Window();
@@ -101,7 +89,7 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         switch (then) {
         case Then::Answers: // the tick goes on, and every message reached AOL once
             ASSERT_TRUE(sim::Release());
-            EXPECT_TRUE(s.Expect({UserLine(2), download}, 30000));
+            EXPECT_TRUE(s.Expect({UserLine(2), e2e::kDownload}, 30000));
             EXPECT_EQ(Count(s, from), oneTick) << "a message reached AOL twice, or never";
             continue;
         case Then::CloseMessage:
@@ -113,8 +101,9 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         case Then::AltF4: // as the keys and the task bar's Close send it
             PostMessageA(strip, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
-        case Then::AolEnds: {
-            EndAolThread();
+        case Then::AolEnds: { // AOL's thread ends, as in a crash: its windows go with it
+            const DWORD id = GetWindowThreadProcessId(AolFrame(), nullptr);
+            TerminateThread(OwnedHandle(OpenThread(THREAD_TERMINATE, FALSE, id)).get(), 1);
             auto box = s.ExpectBox(e2e::kNoAol);
             ASSERT_TRUE(box);
             EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);

@@ -1,6 +1,5 @@
-// Start-up end to end: the dialog, the greeting and the strip where its starter asks, from any
-// program folder on any drive, the same at any DPI; and the program folders and surroundings
-// that end the start-up in a run-time error or bend it.
+// Start-up end to end, from any program folder on any drive at any DPI, and the program folders
+// and surroundings that end it in a run-time error.
 #include "tests/e2e/e2e.h"
 
 #include <shlwapi.h>
@@ -85,12 +84,10 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
                   false);
         HWND dialog = s.WaitForHandleDialog();
         ASSERT_TRUE(dialog);
-        std::multiset<std::string> texts; // the prompt, the field, OK and Cancel
+        std::multiset<std::string> texts; // the prompt, the empty field, OK and Cancel
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             texts.insert(driver::GetText(child));
         EXPECT_EQ(texts, (std::multiset<std::string>{"", "Cancel", "OK", "whats your handle?"}));
-        HWND field = FindWindowExA(dialog, nullptr, "Edit", nullptr);
-        EXPECT_TRUE(field && driver::GetText(field).empty());
         EXPECT_TRUE(s.Lines().empty() && !IsWindowVisible(s.Window()));
         ASSERT_TRUE(driver::AnswerDialog(dialog, answer, ok));
         bool shownEarly = false;

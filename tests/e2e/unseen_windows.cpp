@@ -1,12 +1,8 @@
-// snorva.exe as it runs on a Windows that Wine cannot show, standing in for Windows where Snorva
-// asks it. The arguments choose what it shows:
-//   --no-short-names  the drive keeps no 8.3 names: GetShortPathNameW gives back the long path,
-//                     as it does on exFAT, ReFS and many NTFS data volumes
-//   --aol-elevated    AOL runs with higher rights (UIPI): each WM_SETTEXT to it answers 0 with
-//                     ERROR_ACCESS_DENIED. WM_CHAR, refused there too, goes through here, so that
-//                     an Enter sent after a refusal would post an empty line into the room.
-//   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, started with
-//                     the rest of the line: as on Windows, every call to AOL waits in Snorva.
+// snorva.exe on a Windows that Wine cannot show, as its arguments choose:
+//   --no-short-names  a drive without 8.3 names (exFAT, ReFS, many NTFS data volumes)
+//   --aol-elevated    AOL with higher rights (UIPI): WM_SETTEXT answers 0, ERROR_ACCESS_DENIED;
+//                     WM_CHAR goes through, so an Enter after a refusal would post an empty line
+//   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, as on Windows
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"

@@ -2,10 +2,7 @@
 // after, in order (a tick once, the rest as often as it came), the rest at once; one caller thread
 // serves the whole run.
 #include "app/resource.h"
-#include "sim/sim.h"
 #include "tests/e2e/e2e.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -13,11 +10,11 @@ using e2e::Item;
 using e2e::Session;
 using e2e::UserLine;
 
-// Snorva's threads as probe.h's kThreads gives them, and the handles it holds; fails on no answer.
+// Snorva's threads as probe.h's kThreads gives them (its own, AOL's and the caller thread at
+// least, or the answer fails), and the handles it holds.
 std::pair<std::wstring, int> Threads(HWND strip) {
     const std::wstring answer = e2e::Probe(strip, probe::kThreads);
     const size_t end = answer.find(L"/ ");
-    // Its own, AOL's and the caller thread at least.
     EXPECT_TRUE(end != answer.npos && std::count(answer.begin(), answer.begin() + end, L'@') >= 3)
         << "the probe answered: " << driver::Narrow(answer);
     return {answer.substr(0, end), end == answer.npos ? -1 : _wtoi(answer.c_str() + end + 2)};
@@ -26,9 +23,8 @@ std::pair<std::wstring, int> Threads(HWND strip) {
 TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErrorShowsItsBox) {
     // AOL in Snorva's process: between processes, Wine hands on no text length that large.
     Session s(e2e::Inside("--version 8.0 --transfer"));
-    const std::string download = e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes");
     ASSERT_TRUE(s.Choose(Item::IdleOn));
-    ASSERT_TRUE(s.Tick({UserLine(1), download})); // the caller thread is there from here on
+    ASSERT_TRUE(s.Tick({UserLine(1), e2e::kDownload})); // the caller thread is there from here on
     HWND strip = s.Window();
     const auto [threads, handles] = Threads(strip);
     // A tick waits in its line's text until the test releases AOL.
@@ -63,7 +59,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
             return !e2e::Moving(strip);
         },
         "the drag outlived the button"));
-    EXPECT_TRUE(s.Expect({download, download}));
+    EXPECT_TRUE(s.Expect({e2e::kDownload, e2e::kDownload}));
     const auto [threadsAfter, handlesAfter] = Threads(strip);
     EXPECT_EQ(threadsAfter, threads) << "the caller thread did not serve the whole run";
     // The simulated client may hold the file it writes its message log to.

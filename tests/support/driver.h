@@ -33,8 +33,7 @@ class Process {
     DWORD id_ = 0;
 };
 
-// Starts `program` with `arguments` in `folder` (empty: the program's own); `at`, if given, is
-// where its starter asks its first window to open.
+// Starts `program` in `folder` (empty: its own); `at`: where its starter asks its window to be.
 Process Start(const std::wstring& program, const std::wstring& arguments,
               const std::wstring& folder = {}, std::optional<POINT> at = {});
 // Polls `done` every `stepMs` until it holds or `timeoutMs` has passed; true when it held.
@@ -107,12 +106,9 @@ struct TempFolder {
 };
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// ---- Snorva beside the simulated AOL client ----
-
 std::wstring AolSimExe();
 
-// The simulated AOL client started with `options` and its transcript at `transcript`, once it
-// takes commands; an empty Process when it did not within 30 s.
+// The simulated AOL client, once it takes commands; an empty Process when not within 30 s.
 Process StartAol(const std::string& options, const std::wstring& transcript,
                  const std::wstring& folder = {});
 
