@@ -60,6 +60,7 @@ sudo*)
     nolists*) echo "E: Unable to locate package ${*: -1}" ;;
     interrupted*) echo "E: dpkg was interrupted, you must manually run 'dpkg --configure -a'" ;;
     locked*) echo "E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 93" ;;
+    rofs*) echo "E: Failed to fetch …/make_4.3-4.1_amd64.deb  Could not open file … (30: Read-only file system)" ;;
     *) exit 0 ;;
     esac
     exit 100 ;;
@@ -77,9 +78,7 @@ printf 'ID=fedora\nVERSION_ID=39\nPRETTY_NAME="Fedora Linux 39"\n' >"$work/fedor
 rel=$(realpath -m --relative-to="$(dirname "$run")" "$work/b")
 
 base=cmake,make,g++-mingw-w64-i686,googletest,imagemagick,wine,wine64,xvfb,xauth
-amd64=$base,g++-mingw-w64-x86-64
-i386=$base,wine32:i386
-demo="demo PROBE=yes DB=* DISPLAY=:9"
+amd64=$base,g++-mingw-w64-x86-64 i386=$base,wine32:i386
 # The machine: ./run's arguments, then how it differs from a root Debian 12 amd64 that runs no i386
 # programs and has nothing installed. Then what ./run must do: the test tree's architecture, exit
 # status, its calls (a pattern: a/r dpkg --add/remove-architecture i386, u apt-get update, z/Z a
@@ -99,6 +98,7 @@ rows=(
     "_setup bench PROBE=yes FOREIGN=i386 DB=*,wine32:i386=config-files | i686 0 ui wine32:i386 | installing wine32:i386$"
     "_setup test UPDATE=lock | x86_64 0 uZuZui $amd64 | 812.*waiting for it, at most 10 min"
     "_setup test INSTALL=locked | - 1 ui(Zi){19} $amd64 | waiting for it.*93.*still held after 10 min"
+    "_setup build INSTALL=rofs | - 1 ui cmake,make,g++-mingw-w64-i686 | Read-only file system.*write its files"
     "_setup test PROBE=yes INSTALL=interrupted | - 1 auir $i386 | run .dpkg --configure -a. as root"
     "_setup test UPDATE=nonet INSTALL=nolists | - 1 uzuzui $amd64 | update failed \(above\).*package mirror"
     "_setup test UPDATE=never INSTALL=nolists | - 1 uzuzui $amd64 | update failed \(above\).*try again later"
@@ -108,9 +108,9 @@ rows=(
     "_setup build ARCH=arm64 | - 0 ui cmake,make,g++-mingw-w64-i686 | not Debian 12 amd64.*asks apt"
     "_setup test PROBE=noexec | x86_64 0 ui $amd64 | could not tell .*Permission denied.*x86_64 build"
     "_setup test SNORVA_TEST_ARCH=amd64 | - 2 - - | ^run: SNORVA_TEST_ARCH is amd64; it takes i686 or x86_64$"
-    "$demo SNORVA_BUILD=$rel | - 0 - - | wine $work/b/tests/demo/snorva_demo.exe --interactive in $work/b/tests/wineprefix$"
-    "$demo | - 0 - - | wine $work/b/tests/demo/snorva_demo.exe --interactive in $work/b/tests/wineprefix$"
-    "$demo WINEBOOT=fail | - 1 - - | kernel32.dll.*wineboot ended with status 3"
+    "demo PROBE=yes DB=* DISPLAY=:9 SNORVA_BUILD=$rel | - 0 - - | wine $work/b/tests/demo/snorva_demo.exe --interactive in $work/b/tests/wineprefix$"
+    "demo PROBE=yes DB=* DISPLAY=:9 | - 0 - - | wine $work/b/tests/demo/snorva_demo.exe --interactive in $work/b/tests/wineprefix$"
+    "demo PROBE=yes DB=* DISPLAY=:9 WINEBOOT=fail | - 1 - - | kernel32.dll.*wineboot ended with status 3"
 )
 # Words of ./run's that only some rows may hear.
 only=("update failed" "x86_64 build instead" "try again later" "package mirror" "configure -a"
