@@ -60,7 +60,7 @@ sudo*)
     nolists*) echo "E: Unable to locate package ${*: -1}" ;;
     interrupted*) echo "E: dpkg was interrupted, you must manually run 'dpkg --configure -a'" ;;
     locked*) echo "E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 93" ;;
-    rofs*) echo "E: Failed to fetch …/make_4.3-4.1_amd64.deb  Could not open file … (30: Read-only file system)" ;;
+    rofs*) echo "E: Failed to fetch …/make_4.3-4.1_amd64.deb  … (30: Read-only file system)" ;;
     *) exit 0 ;;
     esac
     exit 100 ;;
@@ -141,9 +141,7 @@ for row in "${rows[@]}"; do
     [ "$did" = "$arch $status $packages" ] || problems+=("did: $did")
     [[ $got_calls =~ ^(${calls#-})$ ]] || problems+=("called: $got_calls")
     [[ $err =~ ${said# } ]] || problems+=("did not say:$said")
-    for words in "${only[@]}"; do
-        [[ $err == *"$words"* && $said != *"$words"* ]] && problems+=("said: $words")
-    done
+    for w in "${only[@]}"; do [[ $err == *"$w"* && $said != *"$w"* ]] && problems+=("said: $w"); done
     if [ ${#problems[@]} -gt 0 ]; then
         failed=1
         printf 'FAIL %s\n' "$row" && printf '     %s\n' "${problems[@]}"
