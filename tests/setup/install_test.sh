@@ -4,7 +4,7 @@
 # every call they take.
 # Usage: install_test.sh RUN (the ./run under test)
 set -uo pipefail
-run=${1:?usage: install_test.sh RUN}
+run=$(realpath "${1:?usage: install_test.sh RUN}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
