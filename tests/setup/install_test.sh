@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
 cat >"$work/bin/stand-in" <<'STANDIN'
-#!/usr/bin/env bash
+#!/bin/bash
 name=${0##*/}
 [ "$name" = sudo ] || echo "$name $*" >>"$LOG"
 root() { [ "$WHO" = root ] || [ "${ROOT:-}" = yes ] || { echo "E: Could not open lock file" \
