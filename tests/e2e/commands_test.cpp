@@ -41,9 +41,8 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     ASSERT_TRUE(s.Restore());
     EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"5"; }, 5000))
         << "the restored strip does not show its minutes";
-    // The transfer window closes as the tick reads it, after N reads of its first static: the
-    // tick's own lookup (1), the file name's lookup (2) and text (3), the percent's lookup (4).
-    // Each field looks it up afresh, so those after the close read n/a.
+    // The transfer window closes after N reads of its first static (the tick's lookup, the name's
+    // lookup and text, the percent's lookup); each field looks it up afresh, later ones read n/a.
     int reads = 0;
     for (const char* fields : {"n/a, n/a%, n/a", ", n/a%, n/a", "snorva_demo.zip, n/a%, n/a",
                                "snorva_demo.zip, 0%, n/a"}) {

@@ -43,8 +43,7 @@ inline std::string Outline(HWND window) {
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
     return pixels;
 }
-// Two lines Snorva's half-second pause apart (ms), which a busy machine stretches, never to 3 s.
-inline bool HalfASecondApart(double first, double second) {
+inline bool HalfASecondApart(double first, double second) { // ms; a busy machine stretches it
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 

@@ -17,8 +17,7 @@ inline constexpr int kPaints = 200;
 inline constexpr WPARAM kInFront = kPopup + 3;
 // The process's CPU time so far, user and kernel, in ms (Wine's figures for another process lag).
 inline constexpr WPARAM kCpuMs = kPopup + 4;
-// The process's threads, each as its id and when it began, then the kernel handles it holds:
-// "<id>@<began> <id>@<began> ... / <handles>".
+// The process's threads and kernel handles: "<id>@<began> <id>@<began> ... / <handles>".
 inline constexpr WPARAM kThreads = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes

@@ -33,8 +33,8 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         Point point;
         bool inside; // AOL on a thread of Snorva's process
         Then then;
-        // 10 s of the wait, with another program's procedure in front of the strip's own (as an
-        // accessibility tool or an input method puts one): no CPU to speak of, the close not held
+        // 10 s of the wait with another program's procedure in front of the strip's (as an input
+        // method puts one): no CPU to speak of, the close not held
         bool watched = false;
     } rows[] = {
         {Point::Read, false, Then::Answers},          {Point::Read, true, Then::CloseMessage, true},

@@ -27,7 +27,6 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     ASSERT_TRUE(s.Tick({UserLine(1), e2e::kDownload})); // the caller thread is there from here on
     HWND strip = s.Window();
     const auto [threads, handles] = Threads(strip);
-    // A tick waits in its line's text until the test releases AOL.
     ASSERT_TRUE(s.HangThenTick("--hang-on text 600000"));
     EXPECT_EQ(Threads(strip).first, threads) << "a thread more, or another, for this call";
     // In this order, posted as the timer and popup post them, or sent as the task bar sends them.

@@ -28,11 +28,9 @@ Process Start(const std::wstring& program, const std::wstring& arguments,
                  directory = folder.empty() ? program.substr(0, program.rfind(L'\\')) : folder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (at) {
-        startup.dwFlags = STARTF_USEPOSITION;
-        startup.dwX = at->x;
-        startup.dwY = at->y;
-    }
+    startup.dwFlags = at ? STARTF_USEPOSITION : 0;
+    startup.dwX = at ? at->x : 0;
+    startup.dwY = at ? at->y : 0;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.c_str(), &startup, &info))
