@@ -8,9 +8,12 @@ using e2e::Item;
 using e2e::Moving;
 using e2e::Session;
 
-// AOL closed after start-up: what needs no AOL works; the first line Snorva then tries to post
-// ends it in one box, topmost, that disables the strip. Under it nothing runs: three ticks of the
-// timer and a click on the close glyph change nothing.
+// AOL closed after start-up, its program gone: what needs no AOL works; Snorva's next line ends it
+// in one box, topmost, that disables the strip, under which nothing runs (three ticks of the timer
+// and a click on the close glyph change nothing).
+bool CloseAol(Session& s) {
+    return sim::Control("--close") && s.Aol().Wait(10000).has_value();
+}
 bool UnderTheBox(Session& s) {
     HWND strip = s.Window();
     const std::wstring counter = e2e::Counter(strip);
@@ -41,7 +44,7 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
         bool boxed = false; // idling on, AOL closed, then `enter`, which ends in the box
     } rows[] = {
         {"idle", [](Session&) { return true; }, still, logOff},
-        {"AOL gone", [](Session&) { return sim::Control("--close"); }, still, {LogOff, CloseGlyph}},
+        {"AOL gone", CloseAol, still, {LogOff, CloseGlyph}},
         {"waiting",
          [](Session& s) {
              return s.Choose(Item::IdleOn) && s.HangThenTick("--hang-on text 600000");
@@ -80,7 +83,7 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
         for (End end : ends) {
             SCOPED_TRACE(std::string(state) + ", then end " + std::to_string(end));
             Session s({.at = POINT{0, 700}}, greet); // below the boxes
-            ASSERT_TRUE(boxed ? s.Choose(Item::IdleOn) && sim::Control("--close") && enter(s) &&
+            ASSERT_TRUE(boxed ? s.Choose(Item::IdleOn) && CloseAol(s) && enter(s) &&
                                     s.ExpectBox(e2e::kNoAol)
                               : enter(s));
             HWND strip = s.Window();

@@ -44,9 +44,8 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
     // What REGION.DLL is given: the skin's path where the code page holds it, else its short form,
     // else (no short names) its name alone, its folder the current one for the call alone.
     enum Given { AsItStands, ShortForm, NameAlone };
-    // The outline: the skin's band; none, from a REGION.DLL that finds no region; or, from a skin
-    // of 8000 x 8000 held open for writing and deleting meanwhile (as a virus scanner, an indexer
-    // or an editor may), a checkerboard of the key colour and blue, cut from its blue corner.
+    // The outline: the skin's band; none (a REGION.DLL that finds none); or the blue corner of a
+    // huge checkerboard skin held open for writing and deleting (as a virus scanner may hold it).
     enum Outline { Band, None, Corner };
     const struct {
         const wchar_t* name;

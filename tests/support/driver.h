@@ -138,6 +138,7 @@ class SnorvaRun {
     bool Started() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     Process& Program() { return program_; }
+    Process& Aol() { return aol_; } // when a program of its own
     const std::wstring& Folder() const { return folder_; }
     std::vector<PostedLine> Lines() const { return ReadTranscript(transcript_); }
     // What the client's windows were sent, as its message log holds it: <window>, <message>.
