@@ -129,7 +129,6 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
                     "--transfer-static2 \"about 3 minutes\\0\\{1000} remaining.\\0ml\"",
          Fields{L"a.zip", L"45", L"3 minutes"}},
         {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}},
-        // Megabyte texts.
         {"--transfer --transfer-caption \"File Transfer - 45% z\\{1048575}\" "
          "--transfer-static1 \"Now Downloading photo_of_the_day.jpg y\\{1048575}\" "
          "--transfer-static2 \"about 3 minutes remaining. w\\{1048575}\"",
@@ -168,7 +167,6 @@ TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
 
 TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositions) {
     const std::pair<const char*, const char*> rows[] = {
-        // (The standard menus of 4.0 to 8.0 pick the inputs in the chat-room table.)
         {"--version unknown", "n/a"},
         {"--version none", "n/a"},
         // The bar's count decides before any text: 8 and 7 items, whatever they name.

@@ -64,12 +64,11 @@ bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
         return Sees([&] { return driver::CountVisibleWindows("#32768") == popups; }, failure);
     };
     if (!popup) return false;
-    // All at once: a menu takes what is posted before the pointer's moves, which select what lies
-    // under the pointer (the popup opens under it), so no move comes between these keys.
-    driver::PostKey(popup, VK_HOME);
+    driver::PostKey(popup, VK_HOME); // from the first item, whatever the pointer selected
     for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
         driver::PostKey(popup, VK_DOWN);
     if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
+    if (item == Item::About && !shown(2, "Right on info opened no submenu")) return false;
     driver::PostKey(popup, VK_RETURN);
     if (item == Item::Info && shown(2, "Return on info opened no submenu")) { // and no more
         driver::PostKey(popup, VK_ESCAPE);

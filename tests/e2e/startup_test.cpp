@@ -188,8 +188,8 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
                 return FindWindowA("#32770", "Snorva") != nullptr;
             },
             30000, 5);
-        const std::wstring missing = *f.missing ? s.Folder() + f.missing : L"";
-        auto box = s.ExpectBox(says[f.number] + std::string(missing.begin(), missing.end()));
+        auto box =
+            s.ExpectBox(says[f.number] + driver::Narrow(*f.missing ? s.Folder() + f.missing : L""));
         ASSERT_TRUE(box);
         EXPECT_FALSE(dialogSeen || windowSeen);
         EXPECT_TRUE(s.Program().Running()) << "ended before its box was closed";
