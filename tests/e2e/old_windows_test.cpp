@@ -1,0 +1,80 @@
+// A whole session and two start-up errors as Windows 98, NT 4.0 or 2000: as-old-windows runs
+// this in a Wine prefix that reports one of them (SNORVA_WINDOWS) and reads what Snorva called
+// meanwhile from Wine's relay log (SNORVA_WINEDEBUG), which Snorva alone writes.
+#include "tests/e2e/e2e.h"
+
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+using e2e::Item;
+using e2e::Session;
+
+// Snorva as shipped where this machine runs it (SHIPPED_DIST), else the test tree's.
+driver::SnorvaSetup AsShipped(driver::SnorvaSetup setup) {
+    const e2e::Change change = setup.changeFolder;
+    setup.changeFolder = [change](const std::wstring& folder) {
+#ifdef SHIPPED_DIST
+        e2e::Put(SHIPPED_DIST "\\snorva.exe", L"\\snorva.exe")(folder);
+        e2e::Put(SHIPPED_DIST "\\REGION.DLL", L"\\REGION.DLL")(folder);
+#endif
+        if (change) change(folder);
+    };
+    const char* debug = std::getenv("SNORVA_WINEDEBUG");
+    setup.wineDebug = debug ? debug : "";
+    return setup;
+}
+
+TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
+    const char* windows = std::getenv("SNORVA_WINDOWS");
+    ASSERT_TRUE(windows) << "as-old-windows runs this";
+    const DWORD version = GetVersion(); // as Snorva reads it
+    EXPECT_EQ(std::to_string(LOBYTE(version)) + "." + std::to_string(HIBYTE(version)) +
+                  (version & 0x80000000 ? " 9x" : " NT"),
+              (std::map<std::string, std::string>{
+                  {"win98", "4.10 9x"}, {"nt40", "4.0 NT"}, {"win2k", "5.0 NT"}}[windows]));
+    {
+        Session s(AsShipped({.aol = "--version 8.0 --transfer"}));
+        ASSERT_TRUE(IsWindowVisible(s.Window()));
+        EXPECT_EQ(e2e::Outline(s.Window()), e2e::SkinOutline());
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 10000));
+        HWND popup = s.OpenPopup();
+        ASSERT_TRUE(popup);
+        EXPECT_EQ(e2e::Probe(popup, probe::kPopup), L"Snorva (greyed)\n-\nidle on\nidle off\n-\n"
+                                                    L"info\n  about\n-\nminimize\nunload\n");
+        driver::PostKey(popup, VK_ESCAPE);
+        ASSERT_TRUE(driver::WaitUntil([] { return !driver::FindPopupMenu(); }, 10000));
+        ASSERT_TRUE(s.Choose(Item::IdleOn));
+        ASSERT_TRUE(
+            s.Tick({e2e::UserLine(1), e2e::DownloadLine("snorva_demo.zip, 0%, 12 minutes")}));
+        ASSERT_TRUE(s.Choose(Item::IdleOff)); // no tick of the timer's own from here on
+        ASSERT_TRUE(s.Choose(Item::About));
+        ASSERT_TRUE(s.Choose(Item::Minimize));
+        ASSERT_TRUE(s.Restore());
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"1"); }, 10000));
+        ASSERT_TRUE(s.Choose(Item::Unload));
+    }
+    const e2e::Change noSkin = [](const std::wstring& folder) {
+        DeleteFileW((folder + L"\\gfx\\main.jpg").c_str());
+    };
+    for (const auto& [setup, number] : {std::pair{driver::SnorvaSetup{.withAol = false}, 13},
+                                        {driver::SnorvaSetup{.changeFolder = noSkin}, 53}}) {
+        SCOPED_TRACE(number);
+        Session s(AsShipped(setup), false);
+        if (number == 13) { // asked after the handle
+            HWND dialog = s.WaitForHandleDialog();
+            ASSERT_TRUE(dialog && driver::AnswerDialog(dialog, "me"));
+        }
+        const auto box = s.ExpectBox(
+            number == 13 ? e2e::kNoAol
+                         : "Run-time error '53':\n\nFile not found: " + driver::Narrow(s.Folder()) +
+                               "\\gfx\\main.jpg");
+        ASSERT_TRUE(box);
+        driver::DismissMessageBox(box->window);
+        EXPECT_TRUE(s.ExpectEnd(number));
+        EXPECT_TRUE(s.Lines().empty());
+    }
+}
+
+} // namespace
