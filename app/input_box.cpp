@@ -7,8 +7,8 @@
 namespace {
 
 struct InputBoxData {
-    std::string prompt;
-    std::string title;
+    const char* prompt;
+    const char* title;
     std::string answer;
 };
 
@@ -24,8 +24,8 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG: {
         auto* data = reinterpret_cast<InputBoxData*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SetWindowTextA(dialog, data->title.c_str());
-        SetDlgItemTextA(dialog, IDC_PROMPT, data->prompt.c_str());
+        SetWindowTextA(dialog, data->title);
+        SetDlgItemTextA(dialog, IDC_PROMPT, data->prompt);
         SetDlgItemTextA(dialog, IDC_ANSWER, data->answer.c_str());
         SetFocus(GetDlgItem(dialog, IDC_ANSWER));
         return FALSE; // focus set here
@@ -50,8 +50,8 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-std::string InputBox(HINSTANCE instance, const std::string& prompt, const std::string& title,
-                     const std::string& initial) {
+std::string InputBox(HINSTANCE instance, const char* prompt, const char* title,
+                     const char* initial) {
     InputBoxData data{prompt, title, initial};
     INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INPUT), nullptr, InputBoxProc,
                                      reinterpret_cast<LPARAM>(&data));

@@ -5,5 +5,5 @@
 #include <string>
 
 // The typed text on OK; an empty text on Cancel or when the box is closed.
-std::string InputBox(HINSTANCE instance, const std::string& prompt, const std::string& title,
-                     const std::string& initial = {});
+std::string InputBox(HINSTANCE instance, const char* prompt, const char* title,
+                     const char* initial = "");

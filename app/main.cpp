@@ -10,20 +10,28 @@ void __verbose_terminate_handler() {
 }
 } // namespace __gnu_cxx
 
-// The C++ runtime's locks make their semaphores with CreateSemaphoreW, a stub that fails on 95,
-// 98 and ME. Its import is answered here instead, by the ANSI function: the same on every Windows
-// for a semaphore without a name, as the runtime's all are.
+// Two imports of the C++ runtime's are answered here, by functions of Snorva's in the slots that
+// the runtime calls through, so that neither needs a wide function, a stub that fails on 95, 98
+// and ME.
+#ifdef __i386__
+#define IMPORT_SLOT(name, stdcallBytes) asm("__imp__" #name stdcallBytes)
+#else
+#define IMPORT_SLOT(name, stdcallBytes) asm("__imp_" #name)
+#endif
 extern "C" {
-static HANDLE WINAPI RuntimeSemaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum,
-                                      LPCWSTR) {
+// Its locks' semaphores: the ANSI function makes the same on every Windows for a semaphore
+// without a name, as the runtime's all are.
+static HANDLE WINAPI Semaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum,
+                               LPCWSTR) {
     return CreateSemaphoreA(security, initial, maximum, nullptr);
 }
-#ifdef __i386__
-void*
-    runtimeSemaphore asm("__imp__CreateSemaphoreW@16") = reinterpret_cast<void*>(RuntimeSemaphore);
-#else
-void* runtimeSemaphore asm("__imp_CreateSemaphoreW") = reinterpret_cast<void*>(RuntimeSemaphore);
-#endif
+void* semaphoreSlot IMPORT_SLOT(CreateSemaphoreW, "@16") = reinterpret_cast<void*>(Semaphore);
+// rand_s, for the runtime's random_device, which Snorva never uses: msvcrt's is found through
+// wide calls. No random numbers.
+static int Random(unsigned*) {
+    return 22; // EINVAL
+}
+void* randomSlot IMPORT_SLOT(rand_s, "") = reinterpret_cast<void*>(Random);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -25,18 +25,11 @@ struct PathCalls {
     decltype(&LoadLibraryExW) loadLibraryEx;
 };
 namespace ansi {
-// A path in the ANSI code page; empty when it is longer than 95, 98 and ME take.
-class Path {
-  public:
-    explicit Path(LPCWSTR path) {
-        if (!WideCharToMultiByte(CP_ACP, 0, path, -1, bytes_, MAX_PATH, nullptr, nullptr))
-            bytes_[0] = '\0';
-    }
-    operator const char*() const { return bytes_; }
-
-  private:
-    char bytes_[MAX_PATH];
-};
+// `path` in the ANSI code page, in `bytes`; empty when it is longer than 95, 98 and ME take.
+inline const char* Narrow(LPCWSTR path, char (&bytes)[MAX_PATH]) {
+    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, bytes, MAX_PATH, nullptr, nullptr)) bytes[0] = 0;
+    return bytes;
+}
 inline DWORD WINAPI ModuleFileName(HMODULE module, LPWSTR path, DWORD size) {
     char bytes[MAX_PATH];
     const int length = static_cast<int>(GetModuleFileNameA(module, bytes, MAX_PATH));
@@ -44,14 +37,17 @@ inline DWORD WINAPI ModuleFileName(HMODULE module, LPWSTR path, DWORD size) {
     return length && !wide ? size : wide; // cut short, as the wide function says it
 }
 inline DWORD WINAPI Attributes(LPCWSTR path) {
-    return GetFileAttributesA(Path(path));
+    char bytes[MAX_PATH];
+    return GetFileAttributesA(Narrow(path, bytes));
 }
 inline HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                           DWORD how, DWORD flags, HANDLE model) {
-    return CreateFileA(Path(path), access, share, security, how, flags, model);
+    char bytes[MAX_PATH];
+    return CreateFileA(Narrow(path, bytes), access, share, security, how, flags, model);
 }
 inline HMODULE WINAPI Load(LPCWSTR path, HANDLE file, DWORD flags) {
-    return LoadLibraryExA(Path(path), file, flags);
+    char bytes[MAX_PATH];
+    return LoadLibraryExA(Narrow(path, bytes), file, flags);
 }
 } // namespace ansi
 inline const PathCalls& Paths() {

@@ -16,60 +16,67 @@ namespace lookups {
 constexpr WORD k95 = 0x400, k98 = 0x40A, kMe = 0x45A, kNt4 = 0x400, k2000 = 0x500, kXp = 0x501,
                kNone = 0xFFFF;
 
-// `name` of the loaded `dll`, where the running Windows is at least `first9x` (95, 98, ME) or
-// `firstNt` (NT); null where it is older or the DLL lacks it.
-template <class Function>
-Function* Find(const char* dll, const char* name, WORD first9x, WORD firstNt) {
-    const DWORD version = GetVersion();
-    if (MAKEWORD(HIBYTE(version), LOBYTE(version)) < (version & 0x80000000 ? first9x : firstNt))
-        return nullptr;
-    const HMODULE module = GetModuleHandleA(dll);
-    return reinterpret_cast<Function*>(
-        reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
-}
-
-// The table: each function with the first Windows of each family that has it.
-struct Table {
-    // XP SP1 (its service pack is not in the version: there the DLL answers)
-    BOOL(WINAPI* setDllDirectoryW)
-    (LPCWSTR) = Find<BOOL WINAPI(LPCWSTR)>("kernel32.dll", "SetDllDirectoryW", kNone, kXp);
-    decltype(&OpenThread) openThread =
-        Find<decltype(OpenThread)>("kernel32.dll", "OpenThread", kMe, k2000);
-    // NT 4.0 SP4 (likewise)
-    decltype(&GetAncestor) getAncestor =
-        Find<decltype(GetAncestor)>("user32.dll", "GetAncestor", k98, kNt4);
-    // With MWMO_INPUTAVAILABLE: NT 4.0 has the function and refuses the flag.
-    decltype(&MsgWaitForMultipleObjectsEx) msgWaitForMultipleObjectsEx =
-        Find<decltype(MsgWaitForMultipleObjectsEx)>("user32.dll", "MsgWaitForMultipleObjectsEx",
-                                                    k98, k2000);
-    // comctl32 4.70: 95 and NT 4.0 have it only from Internet Explorer 3 on.
-    decltype(&InitCommonControlsEx) initCommonControlsEx =
-        Find<decltype(InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx", k98, k2000);
+// Where a function is and the first Windows of each family that has it; once asked, what the
+// running Windows answered: the function where it is at least that Windows and the DLL has it,
+// else null. Only the user-interface thread asks.
+struct Place {
+    const char* dll;
+    const char* name;
+    WORD first9x, firstNt;
+    bool asked;
+    void* found;
 };
-// Looked up at the first use, once.
-inline const Table& Found() {
-    static const Table table;
-    return table;
+[[gnu::noinline]] inline void* Look(Place& place) {
+    if (!place.asked) {
+        const DWORD version = GetVersion();
+        const WORD first = version & 0x80000000 ? place.first9x : place.firstNt;
+        const HMODULE module = GetModuleHandleA(place.dll);
+        if (MAKEWORD(HIBYTE(version), LOBYTE(version)) >= first && module)
+            place.found = reinterpret_cast<void*>(GetProcAddress(module, place.name));
+        place.asked = true;
+    }
+    return place.found;
 }
+template <class Function> struct Row {
+    constexpr Row(const char* dll, const char* name, WORD first9x, WORD firstNt)
+        : place{dll, name, first9x, firstNt, false, nullptr} {}
+    Function* operator()() { return reinterpret_cast<Function*>(Look(place)); }
+    Place place;
+};
+
+// The table.
+inline struct Table {
+    // XP SP1: its service pack is not in the version, there the DLL answers.
+    Row<BOOL WINAPI(LPCWSTR)> setDllDirectoryW{"kernel32.dll", "SetDllDirectoryW", kNone, kXp};
+    Row<decltype(OpenThread)> openThread{"kernel32.dll", "OpenThread", kMe, k2000};
+    // NT 4.0 SP4: likewise.
+    Row<decltype(GetAncestor)> getAncestor{"user32.dll", "GetAncestor", k98, kNt4};
+    // With MWMO_INPUTAVAILABLE: NT 4.0 has the function and refuses the flag.
+    Row<decltype(MsgWaitForMultipleObjectsEx)> msgWait{"user32.dll", "MsgWaitForMultipleObjectsEx",
+                                                       k98, k2000};
+    // comctl32 4.70: 95 and NT 4.0 have it only from Internet Explorer 3 on.
+    Row<decltype(InitCommonControlsEx)> initCommonControlsEx{"comctl32.dll", "InitCommonControlsEx",
+                                                             k98, k2000};
+} table;
 
 } // namespace lookups
 
 // DLLs are loaded by full path or from the system folder, never from the working folder. Older
 // Windows cannot be told so.
 inline void KeepWorkingFolderOutOfDllSearch() {
-    if (auto set = lookups::Found().setDllDirectoryW) set(L"");
+    if (auto set = lookups::table.setDllDirectoryW()) set(L"");
 }
 
 // A handle to wait on for the end of a thread of another program; null where no such handle can
 // be had (95, 98, NT 4.0): a waiter then sees the thread go with its windows.
 inline HANDLE OpenThreadToWaitFor(DWORD id) {
-    auto open = lookups::Found().openThread;
+    auto open = lookups::table.openThread();
     return open ? open(SYNCHRONIZE, FALSE, id) : nullptr;
 }
 
 // The top-level window that `window` lies in: up its parents while it is a child.
 inline HWND RootWindow(HWND window) {
-    if (auto ancestor = lookups::Found().getAncestor) return ancestor(window, GA_ROOT);
+    if (auto ancestor = lookups::table.getAncestor()) return ancestor(window, GA_ROOT);
     while (window && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
         window = GetParent(window);
     return window;
@@ -78,8 +85,9 @@ inline HWND RootWindow(HWND window) {
 // Waits until one of `handles` is set, input of any kind is in the queue, or `ms` have passed;
 // input already in the queue, looked at but not taken, ends the wait too (MWMO_INPUTAVAILABLE).
 // Without the flag, such input ends it before it begins: new input wakes any wait.
-inline DWORD WaitForObjectsOrInput(DWORD count, const HANDLE* handles, DWORD ms) {
-    if (auto wait = lookups::Found().msgWaitForMultipleObjectsEx)
+[[gnu::noinline, gnu::noclone]] inline DWORD
+WaitForObjectsOrInput(DWORD count, const HANDLE* handles, DWORD ms) {
+    if (auto wait = lookups::table.msgWait())
         return wait(count, handles, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (HIWORD(GetQueueStatus(QS_ALLINPUT))) return WAIT_OBJECT_0 + count;
     return MsgWaitForMultipleObjects(count, handles, FALSE, ms, QS_ALLINPUT);
@@ -89,6 +97,6 @@ inline DWORD WaitForObjectsOrInput(DWORD count, const HANDLE* handles, DWORD ms)
 // manifest, XP creates neither until they are; older comctl32 takes only the first form.
 inline void StartCommonControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    auto start = lookups::Found().initCommonControlsEx;
+    auto start = lookups::table.initCommonControlsEx();
     if (!start || !start(&controls)) InitCommonControls();
 }
