@@ -29,11 +29,9 @@ driver::SnorvaSetup AsShipped(driver::SnorvaSetup setup) {
 TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
     const char* windows = std::getenv("SNORVA_WINDOWS");
     ASSERT_TRUE(windows) << "as-old-windows runs this";
-    const DWORD version = GetVersion(); // as Snorva reads it
-    EXPECT_EQ(std::to_string(LOBYTE(version)) + "." + std::to_string(HIBYTE(version)) +
-                  (version & 0x80000000 ? " 9x" : " NT"),
-              (std::map<std::string, std::string>{
-                  {"win98", "4.10 9x"}, {"nt40", "4.0 NT"}, {"win2k", "5.0 NT"}}[windows]));
+    // As Snorva reads it: the 9x bit, the minor and the major version.
+    const std::map<std::string, DWORD> version{{"win98", 0x80000A04}, {"nt40", 4}, {"win2k", 5}};
+    EXPECT_EQ(GetVersion() & 0x8000FFFF, version.at(windows));
     {
         Session s(AsShipped({.aol = "--version 8.0 --transfer"}));
         ASSERT_TRUE(IsWindowVisible(s.Window()));
