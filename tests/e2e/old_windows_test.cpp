@@ -11,18 +11,17 @@ namespace {
 using e2e::Item;
 using e2e::Session;
 
-// Snorva as shipped where this machine runs it (SHIPPED_DIST), else the test tree's.
+// Snorva as shipped where Wine here runs it (SHIPPED_DIST), else the test tree's.
 driver::SnorvaSetup AsShipped(driver::SnorvaSetup setup) {
-    const e2e::Change change = setup.changeFolder;
-    setup.changeFolder = [change](const std::wstring& folder) {
 #ifdef SHIPPED_DIST
-        e2e::Put(SHIPPED_DIST "\\snorva.exe", L"\\snorva.exe")(folder);
-        e2e::Put(SHIPPED_DIST "\\REGION.DLL", L"\\REGION.DLL")(folder);
-#endif
+    setup.changeFolder = [change = setup.changeFolder](const std::wstring& folder) {
+        for (const wchar_t* name : {L"\\snorva.exe", L"\\REGION.DLL"})
+            EXPECT_TRUE(CopyFileW((driver::Widen(SHIPPED_DIST) + name).c_str(),
+                                  (folder + name).c_str(), FALSE));
         if (change) change(folder);
     };
-    const char* debug = std::getenv("SNORVA_WINEDEBUG");
-    setup.wineDebug = debug ? debug : "";
+#endif
+    if (const char* debug = std::getenv("SNORVA_WINEDEBUG")) setup.wineDebug = debug;
     return setup;
 }
 
