@@ -1,7 +1,7 @@
 #pragma once
 // What some of the Windows that Snorva runs on (95, 98, ME, NT 4.0 and later) lack: each function
-// is looked up once, in the one table below, and used beside the fallback that keeps
-// its behaviour without it. A look-up answers as the running Windows would: one older than the
+// is looked up once, in the one table below, and used beside the fallback that keeps its
+// behaviour without it. A look-up answers as the running Windows would: one older than the
 // function's first takes the fallback even where the DLL exports the function (Wine exports
 // everything, whichever Windows it reports). None of these is imported at load time; the imports
 // check lists them apart (tests/imports/run-time-lookups.tsv).
@@ -11,10 +11,9 @@
 
 namespace lookups {
 
-// Versions as GetVersion gives them, major and minor in one number: 95 and NT 4.0 are 4.0, 98 is
-// 4.10, ME 4.90; kNone: no Windows of that family has it.
-constexpr WORD k95 = 0x400, k98 = 0x40A, kMe = 0x45A, kNt4 = 0x400, k2000 = 0x500, kXp = 0x501,
-               kNone = 0xFFFF;
+// Versions as GetVersion gives them, major and minor in one number: 98 is 4.10, ME 4.90, NT 4.0
+// is 4.0; kNone: no Windows of that family has it.
+constexpr WORD k98 = 0x40A, kMe = 0x45A, kNt4 = 0x400, k2000 = 0x500, kXp = 0x501, kNone = 0xFFFF;
 
 // Where a function is and the first Windows of each family that has it; once asked, what the
 // running Windows answered: the function where it is at least that Windows and the DLL has it,
