@@ -1,4 +1,4 @@
-// A whole session and two start-up errors as Windows 98, NT 4.0 or 2000: as-old-windows runs
+// A whole session and two start-up errors as Windows 95, 98, NT 4.0 or 2000: as-old-windows runs
 // this in a Wine prefix that reports one of them (SNORVA_WINDOWS) and reads what Snorva called
 // meanwhile from Wine's relay log (SNORVA_WINEDEBUG), which Snorva alone writes.
 #include "tests/e2e/e2e.h"
@@ -29,7 +29,8 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
     const char* windows = std::getenv("SNORVA_WINDOWS");
     ASSERT_TRUE(windows) << "as-old-windows runs this";
     // As Snorva reads it: the 9x bit, the minor and the major version.
-    const std::map<std::string, DWORD> version{{"win98", 0x80000A04}, {"nt40", 4}, {"win2k", 5}};
+    const std::map<std::string, DWORD> version{
+        {"win95", 0x80000004}, {"win98", 0x80000A04}, {"nt40", 4}, {"win2k", 5}};
     EXPECT_EQ(GetVersion() & 0x8000FFFF, version.at(windows));
     {
         // On NT in a folder named in letters that the ANSI code page lacks, as its paths are wide.
