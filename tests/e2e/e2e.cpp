@@ -84,6 +84,8 @@ bool Session::Choose(Item item) {
         return Expect({kEngaged});
     case Item::IdleOff:
         return Expect({kDisengaged});
+    case Item::Unload:
+        return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
     case Item::About:
         if (auto box = ExpectBox(kAbout)) {
             EXPECT_FALSE(box->hasIcon);

@@ -43,6 +43,15 @@ inline std::string Outline(HWND window) {
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
     return pixels;
 }
+// The outline cut from the shipped skin: its ends slant down to the right a pixel a row from 0
+// and 91.
+inline std::string SkinOutline() {
+    std::string band;
+    for (int y = 0; y < 21; ++y, band += '\n')
+        for (int x = 0; x < 112; ++x)
+            band += x >= y && x < y + 92 ? '+' : '.';
+    return band;
+}
 inline bool HalfASecondApart(double first, double second) { // ms; a busy machine stretches it
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
@@ -108,7 +117,8 @@ class Session : public driver::SnorvaRun {
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees its effect: its line, the strip minimised, the about box answered.
+    // Picks `item` and sees its effect: its lines (unload's, then the end), the strip minimised,
+    // the about box answered.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);

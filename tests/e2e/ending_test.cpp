@@ -62,7 +62,9 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
          [](Session& s) { return s.Drag(100, -75) && s.Pick(Item::Unload); }, UnderTheBox, logOff,
          true, true},
         {"under the box of a tick, its counter raised first",
-         [](Session& s) { return SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0); },
+         [](Session& s) {
+             return SendNotifyMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0) != 0;
+         },
          [](Session& s) { return UnderTheBox(s) && e2e::Counter(s.Window()) == L"1"; }, logOff,
          true, true},
         {"popup open", [](Session& s) { return s.OpenPopup() != nullptr; },

@@ -100,11 +100,7 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
         // The counter shows, but where the corner's outline leaves it out.
         const std::wstring counter = outline == Corner ? L"" : L"0";
         EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(strip) == counter; }, 5000));
-        std::string band; // the skin's ends slant down to the right a pixel a row from 0 and 91
-        for (int y = 0; y < 21; ++y, band += '\n')
-            for (int x = 0; x < 112; ++x)
-                band += x >= y && x < y + 92 ? '+' : '.';
-        const std::string cut = e2e::Outline(strip);
+        const std::string cut = e2e::Outline(strip), band = e2e::SkinOutline();
         const auto in = [&](int x, int y) {
             return cut.size() == band.size() && cut[y * 113 + x] == '+';
         };
