@@ -49,12 +49,39 @@ bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD t
     return false;
 }
 
+// The press is sent, then the release, whose handler runs the popup or the move loop until it
+// ends: the window system may cancel either at once (a late change of focus), and a release handled
+// to its end without `took` seen is certain to have started nothing that stays; so click again.
+static ULONG_PTR clicks = 0, ended = 0; // the last click made, the last whose release returned
+static void CALLBACK Ended(HWND, UINT, ULONG_PTR click, LRESULT) {
+    ended = click;
+}
+
+bool Session::Click(POINT at, const std::function<bool()>& took, const std::string& failure) {
+    const LPARAM point = MAKELPARAM(at.x, at.y);
+    ULONG_PTR mine = 0;
+    MSG unused;
+    return Sees(
+        [&] {
+            PeekMessageA(&unused, nullptr, 0, 0, PM_NOREMOVE); // takes in what Ended is told
+            if (took()) return true;
+            if ((!mine || ended == mine) && Send(Window(), WM_LBUTTONDOWN, MK_LBUTTON, point))
+                SendMessageCallbackA(Window(), WM_LBUTTONUP, 0, point, Ended, mine = ++clicks);
+            return false;
+        },
+        failure);
+}
+
 HWND Session::OpenPopup(const std::function<void()>& meanwhile) {
-    driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y);
-    if (meanwhile) meanwhile();
     HWND popup = nullptr;
-    Sees([&] { return (popup = driver::FindPopupMenu()) != nullptr; },
-         "a click on the menu glyph opened no popup");
+    const auto open = [&] { // Snorva's own, shown
+        return (popup = driver::WaitForVisibleWindow("#32768", nullptr, 0, Program().Id()));
+    };
+    const char* failure = "a click on the menu glyph opened no popup";
+    if (!meanwhile) return Click(driver::kMenuGlyph, open, failure) ? popup : nullptr;
+    driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y); // waits for AOL
+    meanwhile();
+    Sees(open, failure);
     return popup;
 }
 
@@ -64,11 +91,23 @@ bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
         return Sees([&] { return driver::CountVisibleWindows("#32768") == popups; }, failure);
     };
     if (!popup) return false;
-    driver::PostKey(popup, VK_HOME); // from the first item, whatever the pointer selected
-    for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
-        driver::PostKey(popup, VK_DOWN);
-    if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
-    if (item == Item::About && !shown(2, "Right on info opened no submenu")) return false;
+    // By the keyboard, the pointer off the popup: the popup comes under it, which may move the
+    // selection once, late. The walk from the first item is the same however often it is made.
+    const RECT at = Rect(popup);
+    SetCursorPos(at.left > 0 ? at.left - 1 : at.right, at.top > 0 ? at.top - 1 : at.bottom);
+    const wchar_t* const names[] = {L"Snorva",   L"idle on", L"idle off",  L"info",
+                                    L"minimize", L"unload",  L"info/about"};
+    bool selected = false;
+    for (int walk = 0; walk < 5 && !selected; ++walk) {
+        driver::PostKey(popup, VK_HOME);
+        for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
+            driver::PostKey(popup, VK_DOWN);
+        if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
+        selected = driver::WaitUntil(
+            [&] { return Probe(popup, probe::kSelected) == names[static_cast<int>(item)]; }, 2000);
+    }
+    if (!selected) ADD_FAILURE() << "the keys did not select the item";
+    if (!selected) return false;
     driver::PostKey(popup, VK_RETURN);
     if (item == Item::Info && shown(2, "Return on info opened no submenu")) { // and no more
         driver::PostKey(popup, VK_ESCAPE);
@@ -126,8 +165,9 @@ bool Session::Drag(int dx, int dy) {
     const RECT start = Rect(window);
     const POINT grip{start.left + driver::kStrip.x, start.top + driver::kStrip.y};
     SetCursorPos(grip.x, grip.y);
-    driver::PostClick(window, driver::kStrip.x, driver::kStrip.y);
-    if (!Sees([&] { return Moving(window); }, "a click on the strip started no move")) return false;
+    if (!Click(
+            driver::kStrip, [&] { return Moving(window); }, "a click on the strip started no move"))
+        return false;
     SetCursorPos(grip.x + dx, grip.y + dy);
     const bool followed = Sees(
         [&] { return Rect(window).left == start.left + dx && Rect(window).top == start.top + dy; },

@@ -113,6 +113,8 @@ class Session : public driver::SnorvaRun {
     explicit Session(const driver::SnorvaSetup& setup = {}, bool greet = true);
     // The room's next lines are `lines`; with none, nothing comes for a second, no box, running.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
+    // Clicks the strip at `at` as a person does and sees `took` (the popup, the move loop) hold.
+    bool Click(POINT at, const std::function<bool()>& took, const std::string& failure);
     // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.

@@ -103,7 +103,16 @@ std::wstring Answer(HWND window, WPARAM ask) {
     wchar_t folder[MAX_PATH];
     if (ask == probe::kFolder) return {folder, GetCurrentDirectoryW(MAX_PATH, folder)};
     std::wstring text;
-    WriteDown(reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)), L"", text);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    for (int i = 0, count = GetMenuItemCount(menu); ask == probe::kSelected && i < count; ++i) {
+        wchar_t caption[64] = {};
+        if (!(GetMenuState(menu, i, MF_BYPOSITION) & MF_HILITE)) continue;
+        GetMenuStringW(menu, i, caption, 64, MF_BYPOSITION);
+        text += (text.empty() ? L"" : L"/") + std::wstring(caption);
+        menu = GetSubMenu(menu, i), i = -1, count = GetMenuItemCount(menu);
+    }
+    if (ask == probe::kSelected) return text;
+    WriteDown(menu, L"", text);
     return text;
 }
 
@@ -113,7 +122,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kThreads) {
+        sent->wParam <= probe::kSelected) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

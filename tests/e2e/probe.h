@@ -19,6 +19,8 @@ inline constexpr WPARAM kInFront = kPopup + 3;
 inline constexpr WPARAM kCpuMs = kPopup + 4;
 // The process's threads and kernel handles: "<id>@<began> <id>@<began> ... / <handles>".
 inline constexpr WPARAM kThreads = kPopup + 5;
+// The items shown selected, the popup's own, then its open submenu's: "info/about".
+inline constexpr WPARAM kSelected = kPopup + 6;
 inline constexpr char kMapping[] = "snorva-probe";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe
