@@ -50,8 +50,8 @@ bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD t
 }
 
 // The press is sent, then the release, whose handler runs the popup or the move loop until it
-// ends: the window system may cancel either at once (a late change of focus), and a release handled
-// to its end without `took` seen is certain to have started nothing that stays; so click again.
+// ends: the window system may cancel either at once, and a release handled to its end without
+// `took` seen has surely started nothing that stays; so click again.
 static ULONG_PTR clicks = 0, ended = 0; // the last click made, the last whose release returned
 static void CALLBACK Ended(HWND, UINT, ULONG_PTR click, LRESULT) {
     ended = click;
@@ -79,10 +79,9 @@ HWND Session::OpenPopup(const std::function<void()>& meanwhile) {
     };
     const char* failure = "a click on the menu glyph opened no popup";
     if (!meanwhile) return Click(driver::kMenuGlyph, open, failure) ? popup : nullptr;
-    driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y); // waits for AOL
+    driver::PostClick(Window(), driver::kMenuGlyph.x, driver::kMenuGlyph.y); // waits for AOL: once
     meanwhile();
-    Sees(open, failure);
-    return popup;
+    return Sees(open, failure) ? popup : nullptr;
 }
 
 bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
@@ -92,11 +91,12 @@ bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
     };
     if (!popup) return false;
     // By the keyboard, the pointer off the popup: the popup comes under it, which may move the
-    // selection once, late. The walk from the first item is the same however often it is made.
+    // selection once, late. The walk from the first item, the same however often it is made, is
+    // made again until the probe sees the item selected.
     const RECT at = Rect(popup);
     SetCursorPos(at.left > 0 ? at.left - 1 : at.right, at.top > 0 ? at.top - 1 : at.bottom);
-    const wchar_t* const names[] = {L"Snorva",   L"idle on", L"idle off",  L"info",
-                                    L"minimize", L"unload",  L"info/about"};
+    const wchar_t* names[] = {L"Snorva",   L"idle on", L"idle off",  L"info",
+                              L"minimize", L"unload",  L"info/about"};
     bool selected = false;
     for (int walk = 0; walk < 5 && !selected; ++walk) {
         driver::PostKey(popup, VK_HOME);
@@ -106,8 +106,7 @@ bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
         selected = driver::WaitUntil(
             [&] { return Probe(popup, probe::kSelected) == names[static_cast<int>(item)]; }, 2000);
     }
-    if (!selected) ADD_FAILURE() << "the keys did not select the item";
-    if (!selected) return false;
+    if (!Sees([&] { return selected; }, "the keys did not select the item", 0)) return false;
     driver::PostKey(popup, VK_RETURN);
     if (item == Item::Info && shown(2, "Return on info opened no submenu")) { // and no more
         driver::PostKey(popup, VK_ESCAPE);
