@@ -22,5 +22,7 @@ inline constexpr WPARAM kCpuMs = kPopup + 4;
 // The process's threads and the kernel handles it holds: "<threads> <handles>".
 inline constexpr WPARAM kThreadsAndHandles = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
+// Once a test sets this event, every allocation of unseen_windows.cpp's build fails.
+inline constexpr char kMemoryGone[] = "snorva-memory-gone";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

@@ -7,14 +7,40 @@
 //                     an Enter sent after a refusal would post an empty line into the room.
 //   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, started with
 //                     the rest of the line: as on Windows, every call to AOL waits in Snorva.
+// Always: Windows' quota of 10,000 posted messages in a queue, which Wine does not keep, for what
+// Snorva posts again (counted until the thread takes them); and memory that runs out: every
+// allocation fails once a test sets the event probe::kMemoryGone.
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"
 #include "sim/sim.h"
+#include "tests/e2e/probe.h"
+#include "win/events.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+HANDLE memoryGone = nullptr; // opened as Snorva starts: the runtime's own start-up is not Snorva's
+void* operator new(std::size_t size) {
+    void* memory = memoryGone && WaitForSingleObject(memoryGone, 0) == WAIT_OBJECT_0
+                       ? nullptr
+                       : std::malloc(size + !size);
+    if (!memory) throw std::bad_alloc();
+    return memory;
+}
 
 namespace {
+
+LONG queued = 0;
+BOOL WINAPI PostWithinQuota(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (queued >= 10000) return SetLastError(ERROR_NOT_ENOUGH_QUOTA), FALSE;
+    return PostMessageW(window, message, wParam, lParam) && ++queued;
+}
+LRESULT CALLBACK Taken(int code, WPARAM removed, LPARAM message) {
+    queued -= code == HC_ACTION && removed == PM_REMOVE && queued > 0;
+    return CallNextHookEx(nullptr, code, removed, message);
+}
 
 DWORD WINAPI LongPathOnly(LPCWSTR path, LPWSTR shortPath, DWORD size) {
     const DWORD length = lstrlenW(path);
@@ -34,6 +60,9 @@ LRESULT WINAPI TextRefused(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     if (std::strstr(arguments, "--no-short-names")) ShortPathName = LongPathOnly;
     if (std::strstr(arguments, "--aol-elevated")) SendToAol = TextRefused;
+    memoryGone = CreateEventA(nullptr, TRUE, FALSE, probe::kMemoryGone);
+    HeldMessages::PostHeldMessage = PostWithinQuota;
+    SetWindowsHookExW(WH_GETMESSAGE, Taken, nullptr, GetCurrentThreadId());
     if (const char* aol = std::strstr(arguments, "--aol-inside"))
         if (!sim::StartInProcess(aol + std::strlen("--aol-inside"))) return 3;
     return RunSnorva(instance);

@@ -32,15 +32,18 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     const std::wstring threadsAndHandles = e2e::Probe(strip, probe::kThreadsAndHandles);
     ASSERT_EQ(threadsAndHandles.find(L" 0"), std::wstring::npos) << "no handles counted";
     // A tick, with AOL hung in its line's text until the test releases it.
-    const size_t from = s.Messages().size();
-    ASSERT_TRUE(sim::Control("--hang-on text 600000"));
-    PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-    ASSERT_TRUE(e2e::Sees(
-        [&] {
-            const auto log = s.Messages();
-            return log.size() > from && log.back().bytes == "WM_SETTEXT";
-        },
-        "Snorva never came to wait"));
+    const auto tickWaits = [&] {
+        const size_t from = s.Messages().size();
+        return sim::Control("--hang-on text 600000") &&
+               PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0) &&
+               e2e::Sees(
+                   [&] {
+                       const auto log = s.Messages();
+                       return log.size() > from && log.back().bytes == "WM_SETTEXT";
+                   },
+                   "Snorva never came to wait");
+    };
+    ASSERT_TRUE(tickWaits());
     // In this order, posted as the timer and popup post them, or sent as the task bar sends them.
     const struct {
         UINT message;
@@ -78,6 +81,19 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
         "the drag outlived the button"));
     EXPECT_TRUE(s.Expect({download, download}));
     EXPECT_EQ(e2e::Probe(strip, probe::kThreadsAndHandles), threadsAndHandles);
+    // A tick waits inside the about box's loop while more moves come over the box than Windows
+    // queues for a program: they merge, and what came after them still runs, in order.
+    ASSERT_TRUE(s.Pick(Item::About));
+    const auto about = s.ExpectBox(e2e::kAbout);
+    ASSERT_TRUE(about && tickWaits());
+    for (int i = 0; i <= 10000; ++i)
+        PostMessageA(about->window, WM_MOUSEMOVE, 0, MAKELPARAM(i % 100, 10));
+    PostMessageA(strip, WM_COMMAND, IDM_IDLEOFF, 0);
+    driver::PostClick(GetDlgItem(about->window, IDOK), 1, 1);
+    PostMessageA(strip, WM_COMMAND, IDM_IDLEON, 0);
+    ASSERT_TRUE(sim::Release());
+    EXPECT_TRUE(e2e::Sees([&] { return !IsWindow(about->window); }, "the box's OK never ran"));
+    EXPECT_TRUE(s.Expect({UserLine(4), e2e::kDisengaged, e2e::kEngaged, download}));
     // An error raised inside a call (a text longer than any) shows its box; under it a log-off is
     // not refused, a cancelled one changes nothing, and a close ends Snorva.
     ASSERT_TRUE(sim::Control("--transfer --transfer-static1-extra 2147483647"));
