@@ -211,7 +211,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
             break;
         case Turn::AfterAolAnswers: // sent while Snorva waits: it waits as what is posted does
-            if (!HeldMessages::Hold(arrived)) AtEventBoundary(window, [] { throw OutOfMemory(); });
+            if (!HeldMessages::Hold(arrived)) EndOutOfMemory(window);
             return 0;
         case Turn::Never:
             break;
@@ -292,8 +292,8 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return true;
-    case WM_ENDSESSION:
-        if (wParam) ExitProcess(0);
+    case WM_ENDSESSION: // under an error's box too: then the status is the error's
+        if (wParam) ExitProcess(ExitStatus());
         return true;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,

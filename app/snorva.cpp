@@ -2,6 +2,7 @@
 
 #include "app/errors.h"
 #include "app/form.h"
+#include "core/lines.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -18,7 +19,14 @@ int RunSnorva(HINSTANCE instance) {
     InitCommonControlsEx(&controls);
     OleInitialize(nullptr); // the skin is loaded through OLE
     Form1 form(instance);
-    if (!form.Create()) return 1;
+    // Each end that follows an error shows its box and ends with its number (errors.h).
+    const auto refused = [](const wchar_t* what) {
+        const DWORD error = GetLastError();
+        throw InternalError(what, lines::CounterText(error));
+    };
+    AtEventBoundary(nullptr, [&] {
+        if (!form.Create()) refused(L"create Snorva's window");
+    });
     AtEventBoundary(form.Handle(), [&] { form.Form_Load(); });
     form.Show();
     MSG message{};
@@ -27,5 +35,6 @@ int RunSnorva(HINSTANCE instance) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return got == 0 ? static_cast<int>(message.wParam) : 1; // -1: the loop itself failed
+    if (got < 0) AtEventBoundary(form.Handle(), [&] { refused(L"give Snorva its next message"); });
+    return static_cast<int>(message.wParam);
 }
