@@ -351,6 +351,7 @@ void Form1::OnButtonUp(POINT point) {
     const int pressed = pressed_;
     pressed_ = -1;
     if (GetCapture() == window_) ReleaseCapture();
+    clickedAt_ = point;
     if (pressed >= 0 && HitTest(point) == pressed && kControls[pressed].click)
         (this->*kControls[pressed].click)();
 }
@@ -384,14 +385,17 @@ void Form1::Image2_Click() {
 }
 
 void Form1::Image3_Click() {
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    // A popup whose owner is not the foreground window stays open on a click outside it; the
-    // click may have waited for AOL while another program came to the front.
-    SetForegroundWindow(window_);
+    // Where the click was: one that waited for AOL comes when the pointer may be elsewhere.
+    POINT at = clickedAt_;
+    ClientToScreen(window_, &at);
+    // A popup closes on a click outside it only while its owner is the foreground window. A
+    // click that waited for AOL while the user went on in another program finds that program in
+    // front, and Windows refuses Snorva the foreground (it flashes the task-bar button instead):
+    // then no menu opens, as the user's click elsewhere would have closed it.
+    if (!SetForegroundWindow(window_)) return;
     // The chosen command arrives afterwards as WM_COMMAND, its own event.
-    TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x,
-                   pointer.y, 0, window_, nullptr);
+    TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0,
+                   window_, nullptr);
     // The switch back to Snorva that a popup shown from the background needs, or the next one
     // may close as soon as it opens.
     PostMessageW(window_, WM_NULL, 0, 0);

@@ -58,16 +58,19 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     }
     ASSERT_TRUE(sim::Control("--transfer --transfer-close-after never"));
     { // A click on the menu glyph that waited for AOL while another program came to the front:
-      // its popup brings Snorva to the front, as a popup needs to close on a click elsewhere.
+      // its popup brings Snorva to the front, as a popup needs to close on a click elsewhere,
+      // and opens where the click was, not where the pointer has gone since.
         ASSERT_TRUE(sim::Control("--hang-on text 600000"));
         PostMessageA(s.Window(), WM_TIMER, Form1::kTimer1, 0);
         const Owned<HWND, DestroyWindow> other(CreateWindowExA(
             0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
         SetForegroundWindow(other.get());
         ASSERT_EQ(GetForegroundWindow(), other.get());
-        ASSERT_TRUE(s.OpenPopup([] { ASSERT_TRUE(sim::Release()); }));
+        SetCursorPos(500, 350); // over the other program, where the mouse clicks it below
+        popup = s.OpenPopup([] { ASSERT_TRUE(sim::Release()); });
+        ASSERT_TRUE(popup);
         EXPECT_EQ(GetForegroundWindow(), s.Window()) << "opened with another program in front";
-        SetCursorPos(500, 350); // a click on the other program, as the mouse makes it
+        EXPECT_TRUE(Rect(popup).left == pointer.x && Rect(popup).top == pointer.y) << "elsewhere";
         INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
         click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
