@@ -22,7 +22,9 @@ inline constexpr WPARAM kCpuMs = kPopup + 4;
 // The process's threads and the kernel handles it holds: "<threads> <handles>".
 inline constexpr WPARAM kThreadsAndHandles = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
-// Once a test sets this event, every allocation of unseen_windows.cpp's build fails.
+// Events of unseen_windows.cpp's build: set by a test, every allocation fails from then on; set
+// by the build, Snorva filled its queue to Windows' quota.
 inline constexpr char kMemoryGone[] = "snorva-memory-gone";
+inline constexpr char kQueueFull[] = "snorva-queue-full";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

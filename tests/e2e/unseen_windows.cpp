@@ -8,8 +8,8 @@
 //   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, started with
 //                     the rest of the line: as on Windows, every call to AOL waits in Snorva.
 // Always: Windows' quota of 10,000 posted messages in a queue, which Wine does not keep, for what
-// Snorva posts again (counted until the thread takes them); and memory that runs out: every
-// allocation fails once a test sets the event probe::kMemoryGone.
+// Snorva posts again (counted until the thread takes them; a refusal sets probe::kQueueFull); and
+// memory that runs out: every allocation fails once a test sets the event probe::kMemoryGone.
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"
@@ -33,8 +33,9 @@ void* operator new(std::size_t size) {
 namespace {
 
 LONG queued = 0;
+HANDLE queueFull = nullptr;
 BOOL WINAPI PostWithinQuota(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (queued >= 10000) return SetLastError(ERROR_NOT_ENOUGH_QUOTA), FALSE;
+    if (queued >= 10000) return SetEvent(queueFull), SetLastError(ERROR_NOT_ENOUGH_QUOTA), FALSE;
     return PostMessageW(window, message, wParam, lParam) && ++queued;
 }
 LRESULT CALLBACK Taken(int code, WPARAM removed, LPARAM message) {
@@ -61,6 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     if (std::strstr(arguments, "--no-short-names")) ShortPathName = LongPathOnly;
     if (std::strstr(arguments, "--aol-elevated")) SendToAol = TextRefused;
     memoryGone = CreateEventA(nullptr, TRUE, FALSE, probe::kMemoryGone);
+    queueFull = CreateEventA(nullptr, TRUE, FALSE, probe::kQueueFull);
     HeldMessages::PostHeldMessage = PostWithinQuota;
     SetWindowsHookExW(WH_GETMESSAGE, Taken, nullptr, GetCurrentThreadId());
     if (const char* aol = std::strstr(arguments, "--aol-inside"))

@@ -82,7 +82,9 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     EXPECT_TRUE(s.Expect({download, download}));
     EXPECT_EQ(e2e::Probe(strip, probe::kThreadsAndHandles), threadsAndHandles);
     // A tick waits inside the about box's loop while more moves come over the box than Windows
-    // queues for a program: they merge, and what came after them still runs, in order.
+    // queues for a program: they merge, what came after them still runs, in order, and Snorva's
+    // queue is never filled.
+    const OwnedHandle queueFull(CreateEventA(nullptr, TRUE, FALSE, probe::kQueueFull));
     ASSERT_TRUE(s.Pick(Item::About));
     const auto about = s.ExpectBox(e2e::kAbout);
     ASSERT_TRUE(about && tickWaits());
@@ -94,6 +96,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     ASSERT_TRUE(sim::Release());
     EXPECT_TRUE(e2e::Sees([&] { return !IsWindow(about->window); }, "the box's OK never ran"));
     EXPECT_TRUE(s.Expect({UserLine(4), e2e::kDisengaged, e2e::kEngaged, download}));
+    EXPECT_EQ(WaitForSingleObject(queueFull.get(), 0), WAIT_TIMEOUT) << "the queue was filled";
     // An error raised inside a call (a text longer than any) shows its box; under it a log-off is
     // not refused, a cancelled one changes nothing, and a close ends Snorva.
     ASSERT_TRUE(sim::Control("--transfer --transfer-static1-extra 2147483647"));
