@@ -106,21 +106,24 @@ class AolThread {
 bool waiting = false;
 unsigned tripsHanded = 0;
 
+void HandleWhileWaiting(bool upToNow = false, bool drop = false);
+
 // Marks the wait, and posts again what it held when it is over. An error that leaves it ends
-// Snorva (no procedure handles one), so then what it held is dropped: nothing of it may run
-// under the error's box.
+// Snorva (no procedure handles one), so then what it held is dropped, and what came meanwhile
+// and is still queued too: nothing of it may run under the error's box.
 class Waiting {
   public:
     Waiting() : outer_(waiting), errors_(std::uncaught_exceptions()) { waiting = true; }
     Waiting(const Waiting&) = delete;
     Waiting& operator=(const Waiting&) = delete;
     ~Waiting() {
-        waiting = outer_;
-        if (waiting) return;
-        if (failed_ || std::uncaught_exceptions() > errors_)
+        if (!outer_ && (failed_ || std::uncaught_exceptions() > errors_)) {
+            HandleWhileWaiting(true, true); // while still waiting: nothing of it runs now
             HeldMessages::Drop();
-        else
+        } else if (!outer_) {
             HeldMessages::PostAgain();
+        }
+        waiting = outer_;
     }
 
     // Whether this wait is inside another.
@@ -137,8 +140,8 @@ class Waiting {
 // What arrives meanwhile: painting and what Snorva's window lets through are handled now, the
 // rest is held. Messages sent to the thread are handled inside PeekMessage, by their windows.
 // `upToNow`: only what was posted by now, up to a mark posted behind it, so that another program
-// that goes on posting cannot keep the wait from ending.
-void HandleWhileWaiting(bool upToNow = false) {
+// that goes on posting cannot keep the wait from ending. `drop`: what would be held is dropped.
+void HandleWhileWaiting(bool upToNow, bool drop) {
     static const char mark = 0; // the mark's lParam: an address of Snorva's own
     const auto markParam = reinterpret_cast<LPARAM>(&mark);
     if (upToNow && !PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, markParam)) return;
@@ -149,7 +152,7 @@ void HandleWhileWaiting(bool upToNow = false) {
         if (message.message == WM_PAINT || !MustWaitForAol(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
-        } else if (!HeldMessages::Hold(message)) {
+        } else if (!drop && !HeldMessages::Hold(message)) {
             throw std::bad_alloc();
         }
     }

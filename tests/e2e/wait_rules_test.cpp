@@ -31,15 +31,16 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     CancelledLogOff(s, "idle");
     const std::wstring threadsAndHandles = e2e::Probe(strip, probe::kThreadsAndHandles);
     ASSERT_EQ(threadsAndHandles.find(L" 0"), std::wstring::npos) << "no handles counted";
-    // A tick, with AOL hung in its line's text until the test releases it.
-    const auto tickWaits = [&] {
+    // A tick, with AOL hung in its line's text (or its read of the transfer window) until the
+    // test releases it.
+    const auto tickWaits = [&](const char* hang = "text", const char* in = "input WM_SETTEXT") {
         const size_t from = s.Messages().size();
-        return sim::Control("--hang-on text 600000") &&
+        return sim::Control(std::string("--hang-on ") + hang + " 600000") &&
                PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0) &&
                e2e::Sees(
                    [&] {
                        const auto log = s.Messages();
-                       return log.size() > from && log.back().bytes == "WM_SETTEXT";
+                       return log.size() > from && log.back().room + " " + log.back().bytes == in;
                    },
                    "Snorva never came to wait");
     };
@@ -97,14 +98,27 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     EXPECT_TRUE(e2e::Sees([&] { return !IsWindow(about->window); }, "the box's OK never ran"));
     EXPECT_TRUE(s.Expect({UserLine(4), e2e::kDisengaged, e2e::kEngaged, download}));
     EXPECT_EQ(WaitForSingleObject(queueFull.get(), 0), WAIT_TIMEOUT) << "the queue was filled";
-    // An error raised inside a call (a text longer than any) shows its box; under it a log-off is
-    // not refused, a cancelled one changes nothing, and a close ends Snorva.
+    // An error raised inside a call (a text longer than any, AOL hung in it while the about box is
+    // up) shows its box; under it a move of the about box held meanwhile does not run, a log-off
+    // is not refused, a cancelled one changes nothing, and a close ends Snorva.
     ASSERT_TRUE(sim::Control("--transfer --transfer-static1-extra 2147483647"));
-    PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-    const auto box = s.ExpectBox("Run-time error '6':\n\nOverflow");
-    ASSERT_TRUE(box);
+    ASSERT_TRUE(s.Pick(Item::About));
+    const auto box = s.ExpectBox(e2e::kAbout);
+    ASSERT_TRUE(box && tickWaits("read", "transfer static WM_GETTEXTLENGTH"));
+    PostMessageA(box->window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    ASSERT_TRUE(sim::Release());
+    HWND error = nullptr;
+    ASSERT_TRUE(e2e::Sees(
+        [&] {
+            for (HWND w : driver::FindWindows("#32770", "Snorva", s.Program().Id()))
+                if (w != box->window && IsWindowVisible(w)) error = w;
+            return error != nullptr;
+        },
+        "no error box"));
+    EXPECT_EQ(driver::GetText(GetDlgItem(error, 0xFFFF)), "Run-time error '6':\n\nOverflow");
+    EXPECT_FALSE(driver::WaitUntil([&] { return e2e::Moving(strip); }, 1000)) << "it ran";
     CancelledLogOff(s, "under a box");
-    EXPECT_TRUE(IsWindowVisible(box->window));
+    EXPECT_TRUE(IsWindowVisible(error));
     PostMessageA(strip, WM_CLOSE, 0, 0);
     EXPECT_TRUE(s.ExpectEnd(6));
 }
