@@ -1,6 +1,7 @@
 #include "app/errors.h"
 
 #include "core/lines.h"
+#include "win/events.h"
 
 #include <windows.h>
 
@@ -20,6 +21,7 @@ std::wstring RunTimeErrorText(const RunTimeError& error) {
 void End(const wchar_t* text, UINT number, HWND owner) noexcept {
     ending = true;
     status = number;
+    HeldMessages::Drop(); // what waited for AOL does not run under the box either
     // Owned by the strip, which it disables, and topmost and in front as the strip is, so that
     // the strip can never hide it.
     MessageBoxW(owner, text, L"Snorva", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);

@@ -392,7 +392,7 @@ void Form1::Image3_Click() {
     // click that waited for AOL while the user went on in another program finds that program in
     // front, and Windows refuses Snorva the foreground (it flashes the task-bar button instead):
     // then no menu opens, as the user's click elsewhere would have closed it.
-    if (!SetForegroundWindow(window_)) return;
+    if (!SetForegroundWindow(window_) && GetForegroundWindow() != window_) return;
     // The chosen command arrives afterwards as WM_COMMAND, its own event.
     TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0,
                    window_, nullptr);
