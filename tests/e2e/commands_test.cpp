@@ -66,11 +66,14 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
             0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 300, 200, 100, 0, 0, 0, 0));
         SetForegroundWindow(other.get());
         ASSERT_EQ(GetForegroundWindow(), other.get());
-        SetCursorPos(500, 350); // over the other program, where the mouse clicks it below
+        SetCursorPos(450, 320); // the pointer has gone on to the other program
         popup = s.OpenPopup([] { ASSERT_TRUE(sim::Release()); });
         ASSERT_TRUE(popup);
         EXPECT_EQ(GetForegroundWindow(), s.Window()) << "opened with another program in front";
         EXPECT_TRUE(Rect(popup).left == pointer.x && Rect(popup).top == pointer.y) << "elsewhere";
+        ASSERT_TRUE(e2e::Sees([&] { return e2e::GuiThread(popup).flags & GUI_INMENUMODE; },
+                              "the popup's loop never took the mouse"));
+        SetCursorPos(500, 350); // a click on the other program, as the mouse makes it
         INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
         click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
