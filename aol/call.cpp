@@ -44,8 +44,8 @@ class Caller {
     Caller() { InitializeCriticalSection(&lock_); }
     ~Caller() { DeleteCriticalSection(&lock_); }
     bool Start() {
-        work_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        done_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        work_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        done_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
         const OwnedHandle thread(work_ && done_ ? CreateThread(nullptr, 0, Main, this, 0, &id_)
                                                 : nullptr);
         return thread != nullptr;
@@ -97,7 +97,7 @@ class AolThread {
   private:
     void Open(DWORD id) {
         id_ = id;
-        handle_.reset(id ? OpenThread(SYNCHRONIZE, FALSE, id) : nullptr);
+        handle_.reset(id ? OpenThreadToWaitFor(id) : nullptr);
     }
     DWORD id_ = 0;
     OwnedHandle handle_;
@@ -144,14 +144,14 @@ class Waiting {
 void HandleWhileWaiting(bool upToNow, bool drop) {
     static const char mark = 0; // the mark's lParam: an address of Snorva's own
     const auto markParam = reinterpret_cast<LPARAM>(&mark);
-    if (upToNow && !PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, markParam)) return;
+    if (upToNow && !PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, markParam)) return;
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (upToNow && !message.hwnd && message.message == WM_NULL && message.lParam == markParam)
             return;
         if (message.message == WM_PAINT || !MustWaitForAol(message)) {
             TranslateMessage(&message);
-            DispatchMessageW(&message);
+            DispatchMessageA(&message);
         } else if (!drop && !HeldMessages::Hold(message)) {
             throw std::bad_alloc();
         }
@@ -187,7 +187,7 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
     // AOL is the top-level window of the one the call is about, with its thread: AOL has gone
     // when that thread has ended (woken at once where its handle can be had) or that handle no
     // longer names a window of it (a handle of a window that went may name another one later).
-    const HWND aol = GetAncestor(window, GA_ROOT);
+    const HWND aol = RootWindow(window);
     const DWORD aolThreadId = GetWindowThreadProcessId(aol, nullptr);
     const auto windowGone = [&] { return GetWindowThreadProcessId(aol, nullptr) != aolThreadId; };
     static AolThread aolThread; // kept across calls; a wait inside this one may renew it
@@ -203,8 +203,7 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
         // AOL's thread first: when both are set, its end is what the wait sees.
         const HANDLE wakers[] = {aolThread.Handle(), caller->Done()};
         const DWORD first = aolThread.Handle() ? 0 : 1;
-        const DWORD woke = MsgWaitForMultipleObjectsEx(2 - first, wakers + first, kWindowCheckMs,
-                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = WaitForObjectsOrInput(2 - first, wakers + first, kWindowCheckMs);
         if (woke == WAIT_FAILED) throw CannotWait(lines::CounterText(GetLastError()));
         if ((woke == WAIT_OBJECT_0 && !first && aolThread.Ended()) || windowGone()) throw NoAol();
         if (trip->finished) break;

@@ -31,7 +31,7 @@ const Helper* LoadHelper() {
     if (helper.proc) return &helper;
     std::wstring folder = ProgramFolder();
     if (folder.empty()) return nullptr;
-    OwnedModule module(LoadLibraryW((folder + L"\\menuhook.dll").c_str()));
+    OwnedModule module(Paths().loadLibraryEx((folder + L"\\menuhook.dll").c_str(), nullptr, 0));
     if (!module) return nullptr;
     auto proc = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(module.get(), "MenuHookProc")));

@@ -27,17 +27,17 @@ constexpr Form1::ControlDesign Form1::kControls[] = {
 };
 
 constexpr Form1::MenuDesign Form1::kMenu[] = {
-    {0, L"menu", L"menu", true, 0, nullptr},
-    {1, L"title", L"Snorva", false, IDM_TITLE, nullptr},
-    {1, L"split", L"-", true, 0, nullptr},
-    {1, L"idleon", L"idle on", true, IDM_IDLEON, &Form1::idleon_Click},
-    {1, L"idleoff", L"idle off", true, IDM_IDLEOFF, &Form1::idleoff_Click},
-    {1, L"split3", L"-", true, 0, nullptr},
-    {1, L"info", L"info", true, 0, nullptr},
-    {2, L"about", L"about", true, IDM_ABOUT, &Form1::about_Click},
-    {1, L"split2", L"-", true, 0, nullptr},
-    {1, L"minimize", L"minimize", true, IDM_MINIMIZE, &Form1::minimize_Click},
-    {1, L"unloaded", L"unload", true, IDM_UNLOAD, &Form1::unloaded_Click},
+    {0, "menu", "menu", true, 0, nullptr},
+    {1, "title", "Snorva", false, IDM_TITLE, nullptr},
+    {1, "split", "-", true, 0, nullptr},
+    {1, "idleon", "idle on", true, IDM_IDLEON, &Form1::idleon_Click},
+    {1, "idleoff", "idle off", true, IDM_IDLEOFF, &Form1::idleoff_Click},
+    {1, "split3", "-", true, 0, nullptr},
+    {1, "info", "info", true, 0, nullptr},
+    {2, "about", "about", true, IDM_ABOUT, &Form1::about_Click},
+    {1, "split2", "-", true, 0, nullptr},
+    {1, "minimize", "minimize", true, IDM_MINIMIZE, &Form1::minimize_Click},
+    {1, "unloaded", "unload", true, IDM_UNLOAD, &Form1::unloaded_Click},
 };
 
 namespace {
@@ -47,15 +47,15 @@ void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
     OwnedDc source(CreateCompatibleDC(dc));
     SelectedObject select(source.get(), bitmap);
     BITMAP info{};
-    GetObjectW(bitmap, sizeof info, &info);
+    GetObjectA(bitmap, sizeof info, &info);
     BitBlt(dc, x, y, info.bmWidth < width ? info.bmWidth : width,
            info.bmHeight < height ? info.bmHeight : height, source.get(), 0, 0, SRCCOPY);
 }
 
 // Fixed pixel heights, the sizes the design's points give at 96 DPI: the strip, its labels and
 // the skin are pixels too, so the counter fits its box at any DPI setting.
-OwnedFont MakeFont(const wchar_t* face, int pixels) {
-    return OwnedFont(CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+OwnedFont MakeFont(const char* face, int pixels) {
+    return OwnedFont(CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
@@ -102,26 +102,26 @@ Form1::Form1(HINSTANCE instance) : instance_(instance) {
 }
 
 bool Form1::Create() {
-    WNDCLASSEXW wc{};
+    WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_SNORVA));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_SNORVA), IMAGE_ICON,
+    wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_SNORVA));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_SNORVA), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
     wc.lpszClassName = kClassName;
-    if (!RegisterClassExW(&wc)) return false;
+    if (!RegisterClassExA(&wc)) return false;
 
     for (int i = 0; i < kControlCount; ++i) {
         if (kControls[i].bitmap) {
-            pictures_[i].reset(static_cast<HBITMAP>(LoadImageW(
-                instance_, MAKEINTRESOURCEW(kControls[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
+            pictures_[i].reset(static_cast<HBITMAP>(LoadImageA(
+                instance_, MAKEINTRESOURCEA(kControls[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
         }
     }
-    formFont_ = MakeFont(L"Tahoma", 11); // 8.25 pt
-    minFont_ = MakeFont(L"Tahoma", 9);   // 6.75 pt
+    formFont_ = MakeFont("Tahoma", 11); // 8.25 pt
+    minFont_ = MakeFont("Tahoma", 9);   // 6.75 pt
     menuBar_ = BuildMenu();
 
     one_ = this;
@@ -129,10 +129,10 @@ bool Form1::Create() {
     // Created overlapped, since only an overlapped window is given the place where the window
     // system puts new windows (a popup's default is the screen's corner); then made borderless,
     // yet with a task-bar button and a title, so a minimised window comes back.
-    window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, L"Snorva", WS_OVERLAPPED, CW_USEDEFAULT,
+    window_ = CreateWindowExA(WS_EX_APPWINDOW, kClassName, "Snorva", WS_OVERLAPPED, CW_USEDEFAULT,
                               CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance_, this);
     if (!window_) return false;
-    SetWindowLongPtrW(window_, GWL_STYLE, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX);
+    SetWindowLongPtrA(window_, GWL_STYLE, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX);
     SetWindowPos(window_, nullptr, 0, 0, kWidth, kHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     return true;
@@ -148,13 +148,13 @@ OwnedMenu Form1::BuildMenu() const {
         bool opensSubmenu = i + 1 < count && kMenu[i + 1].depth > item.depth;
         if (opensSubmenu) {
             HMENU submenu = CreatePopupMenu();
-            AppendMenuW(parent, MF_POPUP | (item.enabled ? 0 : MF_GRAYED),
+            AppendMenuA(parent, MF_POPUP | (item.enabled ? 0 : MF_GRAYED),
                         reinterpret_cast<UINT_PTR>(submenu), item.caption);
             parents[item.depth + 1] = submenu;
-        } else if (item.caption == std::wstring(L"-")) {
-            AppendMenuW(parent, MF_SEPARATOR, 0, nullptr);
+        } else if (item.caption == std::string("-")) {
+            AppendMenuA(parent, MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(parent, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.command,
+            AppendMenuA(parent, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.command,
                         item.caption);
         }
     }
@@ -175,7 +175,7 @@ void Form1::Form_Load() {
     const std::wstring skin = ProgramFolder() + L"\\gfx\\main.jpg";
     LoadBackground(skin);
     CutOutline(skin);
-    InputBox(instance_, L"whats your handle?", L"handle"); // every line names Zibbet anyway
+    InputBox(instance_, "whats your handle?", "handle"); // every line names Zibbet anyway
     idler_.Greet(captions_[kLoads]);
 }
 
@@ -197,12 +197,12 @@ void Form1::Show() {
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         static_cast<Form1*>(create->lpCreateParams)->window_ = window;
     }
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     bool handled = false;
     if (form) {
         const MSG arrived{window, message, wParam, lParam, 0, {}};
@@ -217,7 +217,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             break;
         }
     }
-    return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
+    return handled ? 0 : DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The one rule for when what a message asks of Snorva runs.
@@ -327,8 +327,8 @@ void Form1::DrawControl(HDC dc, int control) const {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, control == kMin ? RGB(255, 255, 255) : RGB(0, 0, 0));
     const std::wstring& caption = captions_[control];
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &bounds,
-              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    ExtTextOutW(dc, bounds.left, bounds.top, ETO_CLIPPED, &bounds, caption.c_str(),
+                static_cast<UINT>(caption.size()), nullptr);
 }
 
 int Form1::HitTest(POINT point) const {
@@ -398,7 +398,7 @@ void Form1::Image3_Click() {
                    window_, nullptr);
     // The switch back to Snorva that a popup shown from the background needs, or the next one
     // may close as soon as it opens.
-    PostMessageW(window_, WM_NULL, 0, 0);
+    PostMessageA(window_, WM_NULL, 0, 0);
 }
 
 // Switching on while on keeps the running minute: the ticks stay one minute apart.
@@ -415,8 +415,8 @@ void Form1::idleoff_Click() {
 }
 
 void Form1::about_Click() {
-    MessageBoxW(window_, L"i made this because i need an AOL8+win98 idler. iface by ME! -zibbet",
-                L"Snorva", MB_OK);
+    MessageBoxA(window_, "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet",
+                "Snorva", MB_OK);
 }
 
 void Form1::minimize_Click() {

@@ -15,7 +15,7 @@
 
 class Form1 {
   public:
-    static constexpr wchar_t kClassName[] = L"Snorva";
+    static constexpr char kClassName[] = "Snorva";
     static constexpr int kWidth = 112;
     static constexpr int kHeight = 21;
     static constexpr UINT_PTR kTimer1 = 1;
@@ -50,8 +50,8 @@ class Form1 {
     };
     struct MenuDesign {
         int depth; // 0: the hidden top item; 1: its items; 2: items of a submenu
-        const wchar_t* name;
-        const wchar_t* caption; // "-" is a separator
+        const char* name;
+        const char* caption; // "-" is a separator
         bool enabled;
         int command; // IDM_… of resource.h; 0 for a separator and a row that opens a submenu
         void (Form1::*click)();

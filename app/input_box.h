@@ -5,5 +5,5 @@
 #include <string>
 
 // The typed text on OK; an empty text on Cancel or when the box is closed.
-std::wstring InputBox(HINSTANCE instance, const std::wstring& prompt, const std::wstring& title,
-                      const std::wstring& initial = {});
+std::string InputBox(HINSTANCE instance, const char* prompt, const char* title,
+                     const char* initial = "");

@@ -22,19 +22,18 @@ OwnedBitmap LoadPictureFile(const std::wstring& path) {
 
 namespace {
 
-// `wide` in the ANSI code page, when that holds every character of it. Never a best-fit
-// look-alike, which could name another file.
+// `wide` in the ANSI code page, when that holds every character of it: read back, it is `wide`
+// again. Never a best-fit look-alike, which could name another file.
 std::optional<std::string> LosslessAnsi(const std::wstring& wide) {
-    // A UTF-8 code page holds every character, and takes neither flags nor the question.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lost = FALSE;
-    BOOL* asked = utf8 ? nullptr : &lost;
-    int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, asked);
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0) return std::nullopt;
     std::string bytes(size, '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, bytes.data(), size, nullptr, asked);
-    if (lost) return std::nullopt;
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    std::wstring back(wide.size() + 1, L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), -1, back.data(),
+                            static_cast<int>(back.size())) != static_cast<int>(back.size()) ||
+        back.compare(0, wide.size(), wide) != 0)
+        return std::nullopt;
     bytes.resize(size - 1); // the end mark
     return bytes;
 }
@@ -81,7 +80,7 @@ HRGN RegionDllMakeRgn(const std::wstring& picture, int red, int green, int blue)
     const std::wstring dll = ProgramFolder() + L"\\REGION.DLL";
     if (!FileExists(dll)) throw FileNotFound(dll);
     // By full path only: a REGION.DLL elsewhere on the search path is never taken instead.
-    HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE module = Paths().loadLibraryEx(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) throw RunTimeError(48, L"Error in loading DLL: " + dll);
     using MakeRgnProc = HRGN(__stdcall*)(const char*, int32_t, int32_t, int32_t);
     FARPROC entry = GetProcAddress(module, "MakeRgn");
@@ -90,7 +89,8 @@ HRGN RegionDllMakeRgn(const std::wstring& picture, int red, int green, int blue)
     auto make = reinterpret_cast<MakeRgnProc>(reinterpret_cast<void*>(entry));
     // REGION.DLL takes an ANSI path: the path as it stands where the code page holds all of it,
     // else its short form; on a drive without short names, the picture's name alone, from its
-    // own folder made the current one for the call.
+    // own folder made the current one for the call. Only NT goes beyond the first: on 95, 98
+    // and ME every path comes from the code page.
     if (auto ansi = LosslessAnsi(picture)) return make(ansi->c_str(), red, green, blue);
     if (auto ansi = LosslessAnsi(ShortPath(picture))) return make(ansi->c_str(), red, green, blue);
     const size_t slash = picture.find_last_of(L"\\/");

@@ -3,20 +3,13 @@
 #include "app/errors.h"
 #include "app/form.h"
 #include "core/lines.h"
+#include "win/lookups.h"
 
-#include <commctrl.h>
 #include <ole2.h>
 
-// XP SP1 has it; the XP headers leave it out.
-extern "C" __declspec(dllimport) BOOL WINAPI SetDllDirectoryW(LPCWSTR folder);
-
 int RunSnorva(HINSTANCE instance) {
-    // DLLs are loaded by full path or from the system folder, never from the working folder.
-    SetDllDirectoryW(L"");
-    // With the Common Controls 6 manifest, XP creates no dialog or message box until they are
-    // registered; later Windows load them on demand.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    KeepWorkingFolderOutOfDllSearch();
+    StartCommonControls();
     OleInitialize(nullptr); // the skin is loaded through OLE
     Form1 form(instance);
     // Each end that follows an error shows its box and ends with its number (errors.h).
@@ -31,9 +24,9 @@ int RunSnorva(HINSTANCE instance) {
     form.Show();
     MSG message{};
     BOOL got;
-    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
-        DispatchMessageW(&message);
+        DispatchMessageA(&message);
     }
     if (got < 0) AtEventBoundary(form.Handle(), [&] { refused(L"give Snorva its next message"); });
     return static_cast<int>(message.wParam);

@@ -206,7 +206,7 @@ bool FindRuns(const uint32_t* row, LONG width, const KeyTest& key, Runs& runs) {
 
 HRGN RegionOfBitmap(HBITMAP bitmap, const KeyTest& key) {
     BITMAP info{};
-    if (!GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+    if (!GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return nullptr;
     const LONG width = info.bmWidth, height = info.bmHeight;
     OwnedDc dc(CreateCompatibleDC(nullptr));

@@ -1,6 +1,8 @@
 #pragma once
 // Handling what is pending, pausing while events go on being handled, and keeping what arrives
 // while the thread may not handle it.
+#include "win/lookups.h"
+
 #include <windows.h>
 
 #include <cmath>
@@ -10,9 +12,9 @@
 // Handles all pending events of this thread's windows, then returns.
 inline void DoEvents() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        DispatchMessageA(&msg);
     }
 }
 
@@ -50,12 +52,12 @@ void PauseLoop(double seconds, Now now, HandleEvents handleEvents, WaitAtMost wa
 // Waits at least `seconds` while this thread's windows keep handling their events. Zero or
 // less returns at once without handling any. Re-entrant: a handler may pause inside a pause.
 inline void Pause(double seconds) {
-    // Between turns it sleeps until input of any kind arrives (MWMO_INPUTAVAILABLE: also input
-    // that is already queued but not yet looked at) or the time is up, instead of spinning a core.
+    // Between turns it sleeps until input of any kind is there or the time is up, instead of
+    // spinning a core.
     PauseLoop(seconds, MonotonicSeconds, DoEvents, [](double left) {
         const double ms = std::ceil(left * 1000.0);
         const DWORD timeout = ms >= 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(ms);
-        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        WaitForObjectsOrInput(0, nullptr, timeout);
     });
 }
 
@@ -104,9 +106,9 @@ class HeldMessages {
     }
     // A run-time error ends the program: nothing kept may run under its box.
     static void Drop() noexcept { held_.clear(); }
-    // PostMessageW. A test build stands in for Windows here with its quota of posted messages,
+    // PostMessageA. A test build stands in for Windows here with its quota of posted messages,
     // which Wine does not keep.
-    static inline BOOL(WINAPI* PostHeldMessage)(HWND, UINT, WPARAM, LPARAM) = PostMessageW;
+    static inline BOOL(WINAPI* PostHeldMessage)(HWND, UINT, WPARAM, LPARAM) = PostMessageA;
 
   private:
     static bool IsMove(UINT message) {
@@ -118,7 +120,7 @@ class HeldMessages {
             return true;
         }
         return m.hwnd ? PostHeldMessage(m.hwnd, m.message, m.wParam, m.lParam) != FALSE
-                      : PostThreadMessageW(GetCurrentThreadId(), m.message, m.wParam, m.lParam);
+                      : PostThreadMessageA(GetCurrentThreadId(), m.message, m.wParam, m.lParam);
     }
     static void CALLBACK Retry(HWND, UINT, UINT_PTR, DWORD) { PostAgain(); }
 

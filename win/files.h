@@ -9,12 +9,62 @@
 
 #include <string>
 
+// The Windows of the 95 family (95, 98, ME): there only the ANSI file functions work, the wide
+// ones are stubs that fail.
+inline bool Windows9x() {
+    return GetVersion() & 0x80000000;
+}
+
+// The file functions that take a path, as the program calls them: the wide ones on NT, where a
+// folder may be named in any language; on 95, 98 and ME the ANSI ones, with the path in the ANSI
+// code page, which names every file there. Chosen once, at the first path.
+struct PathCalls {
+    decltype(&GetModuleFileNameW) moduleFileName;
+    decltype(&GetFileAttributesW) fileAttributes;
+    decltype(&CreateFileW) createFile;
+    decltype(&LoadLibraryExW) loadLibraryEx;
+};
+namespace ansi {
+// `path` in the ANSI code page, in `bytes`; empty when it is longer than 95, 98 and ME take.
+inline const char* Narrow(LPCWSTR path, char (&bytes)[MAX_PATH]) {
+    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, bytes, MAX_PATH, nullptr, nullptr)) bytes[0] = 0;
+    return bytes;
+}
+inline DWORD WINAPI ModuleFileName(HMODULE module, LPWSTR path, DWORD size) {
+    char bytes[MAX_PATH];
+    const int length = static_cast<int>(GetModuleFileNameA(module, bytes, MAX_PATH));
+    const int wide = length ? MultiByteToWideChar(CP_ACP, 0, bytes, length, path, size) : 0;
+    return length && !wide ? size : wide; // cut short, as the wide function says it
+}
+inline DWORD WINAPI Attributes(LPCWSTR path) {
+    char bytes[MAX_PATH];
+    return GetFileAttributesA(Narrow(path, bytes));
+}
+inline HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                          DWORD how, DWORD flags, HANDLE model) {
+    char bytes[MAX_PATH];
+    return CreateFileA(Narrow(path, bytes), access, share, security, how, flags, model);
+}
+inline HMODULE WINAPI Load(LPCWSTR path, HANDLE file, DWORD flags) {
+    char bytes[MAX_PATH];
+    return LoadLibraryExA(Narrow(path, bytes), file, flags);
+}
+} // namespace ansi
+inline const PathCalls& Paths() {
+    static const PathCalls calls =
+        Windows9x()
+            ? PathCalls{ansi::ModuleFileName, ansi::Attributes, ansi::Open, ansi::Load}
+            : PathCalls{GetModuleFileNameW, GetFileAttributesW, CreateFileW, LoadLibraryExW};
+    return calls;
+}
+
 // The folder of the running program, without a trailing backslash; empty when it cannot be
 // told.
 inline std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD length =
+            Paths().moduleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -28,22 +78,25 @@ inline std::wstring ProgramFolder() {
 
 // Whether `path` names a file (not a folder).
 inline bool FileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD attributes = Paths().fileAttributes(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A file opened to be read from start to end; INVALID_HANDLE_VALUE when missing, a folder, or
 // not readable. Others may go on writing, renaming or deleting it meanwhile: a virus scanner, an
 // indexer or an editor that holds the skin open must not keep Snorva from reading it. REGION.DLL
-// is given ANSI paths, the program has wide ones.
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// is given ANSI paths, the program has wide ones. 95, 98 and ME refuse FILE_SHARE_DELETE (an open
+// file cannot be deleted there).
+inline DWORD ShareAll() {
+    return FILE_SHARE_READ | FILE_SHARE_WRITE | (Windows9x() ? 0 : FILE_SHARE_DELETE);
+}
 inline HANDLE OpenToRead(const char* path) {
-    return CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+    return CreateFileA(path, GENERIC_READ, ShareAll(), nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 inline HANDLE OpenToRead(const wchar_t* path) {
-    return CreateFileW(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return Paths().createFile(path, GENERIC_READ, ShareAll(), nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 // The whole file in movable global memory, as CreateStreamOnHGlobal takes it, and its size;
@@ -52,11 +105,9 @@ template <class Char> OwnedGlobal ReadWholeFile(const Char* path, DWORD& size) {
     HANDLE handle = OpenToRead(path);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     OwnedHandle file(handle);
-    LARGE_INTEGER length{};
-    if (!GetFileSizeEx(file.get(), &length) || length.QuadPart <= 0 ||
-        length.QuadPart > (256 << 20))
-        return nullptr;
-    size = static_cast<DWORD>(length.QuadPart);
+    DWORD high = 0;
+    size = GetFileSize(file.get(), &high); // on failure INVALID_FILE_SIZE: too large too
+    if (high || size == 0 || size > (256 << 20)) return nullptr;
     OwnedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
     void* bytes = memory ? GlobalLock(memory.get()) : nullptr;
     if (!bytes) return nullptr;

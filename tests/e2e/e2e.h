@@ -44,6 +44,15 @@ inline std::string Outline(HWND window) {
             pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
     return pixels;
 }
+// The outline cut from the shipped skin: its ends slant down to the right a pixel a row from 0
+// and 91.
+inline std::string SkinOutline() {
+    std::string band;
+    for (int y = 0; y < 21; ++y, band += '\n')
+        for (int x = 0; x < 112; ++x)
+            band += x >= y && x < y + 92 ? '+' : '.';
+    return band;
+}
 // Two lines Snorva's half-second pause apart (ms), which a busy machine stretches, never to 3 s.
 inline bool HalfASecondApart(double first, double second) {
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;

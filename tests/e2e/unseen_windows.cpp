@@ -36,7 +36,7 @@ LONG queued = 0;
 HANDLE queueFull = nullptr;
 BOOL WINAPI PostWithinQuota(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (queued >= 10000) return SetEvent(queueFull), SetLastError(ERROR_NOT_ENOUGH_QUOTA), FALSE;
-    return PostMessageW(window, message, wParam, lParam) && ++queued;
+    return PostMessageA(window, message, wParam, lParam) && ++queued;
 }
 LRESULT CALLBACK Taken(int code, WPARAM removed, LPARAM message) {
     queued -= code == HC_ACTION && removed == PM_REMOVE && queued > 0;

@@ -176,8 +176,12 @@ SnorvaRun::SnorvaRun(const SnorvaSetup& setup)
         error_ = "the simulated client did not start";
         return;
     }
+    char debug[256] = ""; // a child takes Wine's log channels from its environment
+    GetEnvironmentVariableA("WINEDEBUG", debug, sizeof debug);
+    if (!setup.wineDebug.empty()) SetEnvironmentVariableA("WINEDEBUG", setup.wineDebug.c_str());
     if (!(program_ = Start(folder_ + L"\\snorva.exe", arguments, setup.startIn, setup.at)))
         error_ = "no Snorva";
+    SetEnvironmentVariableA("WINEDEBUG", *debug ? debug : nullptr);
 }
 
 } // namespace driver

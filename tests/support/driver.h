@@ -133,6 +133,7 @@ struct SnorvaSetup {
     std::wstring startIn;    // Snorva's working folder; empty: the program folder
     std::wstring arguments;  // its command line, read only by a test build that stands in for it
     std::optional<POINT> at; // where Snorva's starter asks its window to open
+    std::string wineDebug;   // Wine's log channels (WINEDEBUG) for Snorva's process alone
 };
 
 // Snorva's window class, and where its pictures sit on it (client coordinates).
