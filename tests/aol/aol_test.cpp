@@ -1,6 +1,5 @@
-// Snorva's AOL code against the simulated client's real windows, on a thread of this process or
-// as a program of its own (whose menus under Wine only menuhook.dll reads): rooms, the transfer
-// window and its fields, the version, the helper's answers, and the one wait.
+// Snorva's AOL code against the simulated client's windows, in this process or apart (its menus
+// then read through menuhook.dll): rooms, the transfer window, the version, the helper, the wait.
 #include "aol/aol.h"
 #include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
@@ -11,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -22,36 +19,29 @@ namespace {
 using Fields = std::vector<std::wstring>;
 using driver::Narrow;
 
-// The simulated client for one scope, hidden, with the lines its rooms take: on a thread of
-// this process, or as a program of its own.
-class Client {
-  public:
-    explicit Client(const std::string& options, bool ownProcess = false) : own_(ownProcess) {
-        if (own_)
-            started_ = bool(process_ = driver::StartAol("--hidden " + options, transcript_));
-        else
-            started_ = sim::StartInProcess("--hidden --transcript \"" + Narrow(transcript_) +
-                                           "\" " + options);
+// The simulated client for one scope, hidden, on a thread of this process or as a program.
+struct Client {
+    explicit Client(const std::string& options, bool ownProcess = false) : own(ownProcess) {
+        started = own ? bool(process = driver::StartAol("--hidden " + options, transcript))
+                      : sim::StartInProcess("--hidden --transcript \"" + Narrow(transcript) +
+                                            "\" " + options);
     }
     ~Client() {
-        if (!own_ && started_) sim::StopInProcess();
-        if (own_ && process_.Running() && sim::Control("--close")) process_.Wait(10000);
+        if (!own && started) sim::StopInProcess();
+        if (own && process.Running() && sim::Control("--close")) process.Wait(10000);
     }
-    bool Started() const { return started_; }
+    bool Started() const { return started; }
     // The lines its rooms took, each as "<room>\t<bytes>\n".
     std::string Posted() const {
         std::string posted;
-        for (const driver::PostedLine& line : driver::ReadTranscript(transcript_))
+        for (const driver::PostedLine& line : driver::ReadTranscript(transcript))
             posted += line.room + "\t" + line.bytes + "\n";
         return posted;
     }
-
-  private:
-    driver::TempFolder temp_;
-    std::wstring transcript_ = temp_.Path() + L"\\transcript.txt";
-    bool own_;
-    driver::Process process_;
-    bool started_ = false;
+    driver::TempFolder temp;
+    std::wstring transcript = temp.Path() + L"\\transcript.txt";
+    bool own, started = false;
+    driver::Process process;
 };
 
 // The three fields of the download line, each of which finds the transfer window again.
@@ -59,8 +49,8 @@ Fields ReadFields() {
     return {DownloadFileName(), DownloadPercent(), DownloadTimeLeft()};
 }
 
-// Inputs that take each line but answer WM_SETTEXT with 0, sent to on a thread where every other
-// message leaves ERROR_ACCESS_DENIED behind: a refusal made before the next line was sent.
+// Inputs that take each line but answer WM_SETTEXT with 0, where every other message leaves
+// ERROR_ACCESS_DENIED behind (a refusal before the next line).
 LRESULT WINAPI AnswersZeroAfterOldRefusals(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     const DWORD error = GetLastError();
@@ -138,51 +128,45 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
                     "--transfer-static1 \"Now Downloading a.zip\\0AOL Is Downloading evil.exe\" "
                     "--transfer-static2 \"about 3 minutes\\0\\{1000} remaining.\\0ml\"",
          Fields{L"a.zip", L"45", L"3 minutes"}},
-        {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}}};
+        {transfer + "--transfer-static2 \"\\0\\{65535}\"", Fields{L"photo.jpg", L"45", L""}},
+        {"--transfer --transfer-caption \"File Transfer - 45% z\\{1048575}\" "
+         "--transfer-static1 \"Now Downloading photo_of_the_day.jpg y\\{1048575}\" "
+         "--transfer-static2 \"about 3 minutes remaining. w\\{1048575}\"",
+         Fields{L"photo_of_the_da", L"45 " + std::wstring(1 << 20, L'z'),
+                L"3 minutes " + std::wstring(1 << 20, L'w')}}};
     for (const auto& [options, fields] : rows) {
-        SCOPED_TRACE(options);
+        SCOPED_TRACE(options.substr(0, 200));
         Client client(options);
         ASSERT_TRUE(client.Started());
         EXPECT_EQ(FindTransferWindow() != nullptr, fields.has_value());
-        EXPECT_EQ(ReadFields(), fields.value_or(Fields{L"n/a", L"n/a", L"n/a"}));
+        const Fields read = ReadFields();
+        EXPECT_TRUE(read == fields.value_or(Fields{L"n/a", L"n/a", L"n/a"}));
+        ChatSend(read[0] + read[1] + read[2]); // posted whole, however long
+        EXPECT_TRUE(client.Posted() == "room1\t" + Narrow(read[0] + read[1] + read[2]) + "\n");
     }
 }
 
-TEST(TransferWindow, MegabyteTextsGiveTheirFieldsAndTheWholeLineArrives) {
-    Client client("--transfer --transfer-caption \"File Transfer - 45% z\\{1048575}\" "
-                  "--transfer-static1 \"Now Downloading photo_of_the_day.jpg y\\{1048575}\" "
-                  "--transfer-static2 \"about 3 minutes remaining. w\\{1048575}\"");
-    ASSERT_TRUE(client.Started());
-    const Fields expected{L"photo_of_the_da", L"45 " + std::wstring(1 << 20, L'z'),
-                          L"3 minutes " + std::wstring(1 << 20, L'w')};
-    EXPECT_TRUE(ReadFields() == expected);
-    ChatSend(expected[1] + expected[2]);
-    EXPECT_TRUE(client.Posted() == "room1\t" + Narrow(expected[1] + expected[2]) + "\n")
-        << "not the whole line";
+// A window of a class of this test's own.
+HWND Window(const char* name, const char* text, HWND parent = nullptr,
+            WNDPROC proc = DefWindowProcA) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    return CreateWindowA(name, text, parent ? WS_CHILD : 0, 0, 0, 9, 9, parent, 0, 0, 0);
 }
 
 TEST(TransferWindow, NoneWithoutAnMdiClientEvenBesideATopLevelLookAlike) {
     // A lookup under a missing window must not search the desktop instead.
-    for (const char* name : {aolclass::kFrame, aolclass::kChild, aolclass::kStatic}) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = name;
-        RegisterClassA(&windowClass);
-    }
-    HWND frame = CreateWindowA(aolclass::kFrame, "America  Online", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    HWND stray = CreateWindowA(aolclass::kChild, "File Transfer - 5%", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    ASSERT_TRUE(frame && stray &&
-                CreateWindowA(aolclass::kStatic, "Now Downloading stray.zip", WS_CHILD, 0, 0, 9, 9,
-                              stray, 0, 0, 0));
+    HWND stray = Window(aolclass::kChild, "File Transfer - 5%");
+    ASSERT_TRUE(Window(aolclass::kFrame, "America  Online") && stray &&
+                Window(aolclass::kStatic, "Now Downloading stray.zip", stray));
     EXPECT_EQ(FindTransferWindow(), nullptr);
     EXPECT_EQ(DownloadFileName(), L"n/a");
 }
 
-// ---- The version, across processes ----
-
 TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositions) {
     const std::pair<const char*, const char*> rows[] = {
-        // (The standard menus of 4.0 to 8.0 pick the inputs in the chat-room table.)
         {"--version unknown", "n/a"},
         {"--version none", "n/a"},
         // The bar's count decides before any text: 8 and 7 items, whatever they name.
@@ -199,8 +183,7 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositi
         // Bar texts are never read; bar items without a submenu and empty ones add nothing.
         {"--menu-bar \"AOL 8.0\" --menu-item Open --menu-plain \"AOL 7.0\"", "n/a"},
         {"--menu-plain File --menu-bar Empty --menu-bar Help --menu-item \"AOL 6.0\"", "6.0"},
-        // A text is read into 99 characters: a pattern ending at the 99th is seen, one past it
-        // is not, and the scan goes on to the next item.
+        // Texts are read into 99 characters: a pattern past them is not seen; the scan goes on.
         {"--menu-bar Help --menu-item \"x\\{91}AOL 8.0\"", "8.0"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\"", "n/a"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"},
@@ -229,9 +212,8 @@ struct Request {
     bool hooked;   // by this test
 };
 
-// Hooked onto AOL's thread, menuhook.dll answers a request only when it is whole, for the window
-// it woke, in shared memory named for its asker; it leaves any other as it was, byte for byte.
-// After Snorva's own probes no hook of it is left to answer.
+// menuhook.dll, hooked onto AOL's thread, answers only a whole request for the window it woke, in
+// memory named for its asker, and leaves any other as it was; none of Snorva's hooks outlives it.
 TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse) {
     Client client("--menu-bar Big --menu-fill 2000 --menu-item \"AOL 6.0\"", true);
     ASSERT_TRUE(client.Started());
@@ -283,8 +265,7 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
             ASSERT_TRUE(SendMessageTimeoutA(r.woken, WM_NULL, r.process, number, SMTO_NORMAL, 30000,
                                             &result));
         }
-        // Read back through the shared memory: the answers, the size they need in the header
-        // alone, or not a byte changed.
+        // Read back: the answers, the size they need in the header alone, or not a byte changed.
         const auto* header = reinterpret_cast<menureply::Header*>(bytes);
         const std::int32_t states[] = {menureply::Answered, menureply::TooSmall};
         EXPECT_EQ(header->state, row < 2 ? states[row] : r.header.state);
@@ -295,10 +276,7 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
     }
 }
 
-// ---- The one wait for AOL ----
-
-// A window of this thread that the wait lets through, as Snorva's own is let through for a
-// close, and what it does when it is posted kDuringWait.
+// A window the wait lets through (as Snorva's own for a close), and what it does at kDuringWait.
 constexpr UINT kDuringWait = WM_APP;
 std::function<void()> duringWait;
 LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -306,47 +284,52 @@ LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// While AOL hangs in a read, something handled meanwhile makes a call of its own: each wait ends
-// with its own call's answer. Something thrown out of the wait leaves the call that AOL holds to
-// the caller thread. A walk of AOL's windows is one call, however many texts it reads.
+// What the wait lets through throws this, unlike the watchdog below.
+struct Thrown {};
+
+// A call made by what the wait handles runs on the caller thread behind the hung one, each wait
+// ending with its own call's answer; what is thrown out of a wait leaves its call to the caller
+// thread. A walk of AOL's windows is one call, however many texts it reads.
 TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
     Client client("--transfer --rooms 2 --decoys 4");
     ASSERT_TRUE(client.Started());
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = LetThrough;
-    windowClass.lpszClassName = "LetThrough";
-    RegisterClassA(&windowClass);
-    const Owned<HWND, DestroyWindow> helper(
-        CreateWindowA("LetThrough", "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
+    const Owned<HWND, DestroyWindow> helper(Window("LetThrough", "", nullptr, LetThrough));
     MustWaitForAol = [](const MSG& m) {
-        if (m.message == kDuringWait + 1) throw std::runtime_error("thrown in the wait");
+        if (m.message == kDuringWait + 1) throw Thrown();
         if (m.message == WM_TIMER) throw std::runtime_error("a wait went on for a minute");
         return m.message != kDuringWait;
     };
     SetTimer(helper.get(), 1, 60000, nullptr); // the waits below take seconds
 
     // One trip a walk: the transfer window's test of each child, and each field with its walk.
-    unsigned trips = aolcall::TripsHanded();
+    const unsigned trips = aolcall::TripsHanded();
     const HWND transfer = FindTransferWindow();
-    ASSERT_TRUE(transfer);
-    EXPECT_EQ(aolcall::TripsHanded() - trips, 1u) << "one call per read";
-    trips = aolcall::TripsHanded();
     const Fields fields = ReadFields();
-    EXPECT_EQ(aolcall::TripsHanded() - trips, 3u);
+    ASSERT_TRUE(transfer);
+    EXPECT_EQ(aolcall::TripsHanded() - trips, 4u) << "more than one call a walk";
     const HWND firstStatic = FindChildByClass(transfer, nullptr, aolclass::kStatic);
     const std::wstring staticText = GetControlText(firstStatic), caption = GetCaption(transfer);
+    const DWORD callerThread = CallAol(transfer, [] { return GetCurrentThreadId(); });
+    EXPECT_NE(callerThread, GetCurrentThreadId());
 
-    // A wait inside a wait: the inner call queues behind the hung one.
-    std::wstring inner;
-    duringWait = [&] { inner = GetCaption(transfer); };
-    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    // A wait inside a wait: the inner call queues behind the hung one, whose hang the inner
+    // wait's first turn ends (bounded, should a fault block this thread instead).
+    std::pair<std::wstring, DWORD> inner;
+    int turns = 0;
+    duringWait = [&] {
+        if (turns++) return static_cast<void>(sim::Release());
+        PostMessageA(helper.get(), kDuringWait, 0, 0);
+        inner = CallAol(transfer,
+                        [&] { return std::pair(GetCaption(transfer), GetCurrentThreadId()); });
+    };
+    ASSERT_TRUE(sim::Control("--hang-on read 20000"));
     PostMessageA(helper.get(), kDuringWait, 0, 0);
     EXPECT_EQ(GetControlText(firstStatic), staticText);
-    EXPECT_EQ(inner, caption);
+    EXPECT_EQ(inner, std::pair(caption, callerThread)) << "the inner call ran elsewhere";
 
     // Thrown out of the wait while AOL holds the call: the call is the caller thread's to end.
     // Its token goes when the call is dropped: dropped while it runs, it would be freed in use.
-    ASSERT_TRUE(sim::Control("--hang-on read 3000"));
+    ASSERT_TRUE(sim::Control("--hang-on read 600000"));
     std::atomic<bool> dropped{false}, ran{false}, droppedWhileRunning{false};
     std::shared_ptr<void> token(nullptr, [&](void*) { dropped = true; });
     PostMessageA(helper.get(), kDuringWait + 1, 0, 0);
@@ -357,7 +340,9 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
                              ran = true;
                              return 0;
                          }),
-                 std::runtime_error);
+                 Thrown);
+    EXPECT_FALSE(ran) << "the call was not held by AOL";
+    ASSERT_TRUE(sim::Release());
     ASSERT_TRUE(driver::WaitUntil([&] { return ran.load(); }, 15000));
     EXPECT_FALSE(droppedWhileRunning) << "the call was freed while it ran";
     EXPECT_EQ(ReadFields(), fields) << "the caller thread is not free again";

@@ -1,23 +1,13 @@
 #include "tests/e2e/e2e.h"
 
-#include <algorithm>
-#include <tuple>
-
 namespace e2e {
-namespace {
 
-std::string List(const std::vector<std::string>& lines) {
+static std::string List(const std::vector<std::string>& lines) {
     std::string list = lines.empty() ? " nothing" : "";
     for (const std::string& line : lines)
         list += "\n    " + line.substr(0, 300);
     return list;
 }
-
-bool PopupsShown(int count) {
-    return driver::WaitUntil([&] { return driver::CountVisibleWindows("#32768") == count; }, 10000);
-}
-
-} // namespace
 
 Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup) {
     HWND dialog = nullptr;
@@ -28,14 +18,6 @@ Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup
     else if (greet && Expect({kByLine, kLoadsLine}) &&
              !driver::WaitUntil([&] { return IsWindowVisible(Window()); }, 10000))
         ADD_FAILURE() << "the window was not shown after the greeting";
-}
-
-std::vector<std::string> Session::Said() const {
-    std::vector<std::string> said;
-    for (const driver::PostedLine& line : Lines())
-        said.push_back(line.bytes);
-    said.erase(said.begin(), said.begin() + std::min<size_t>(2, said.size()));
-    return said;
 }
 
 bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) {
@@ -78,25 +60,21 @@ HWND Session::OpenPopup(const std::function<void()>& meanwhile) {
 
 bool Session::Pick(Item item, const std::function<void()>& meanwhile) {
     HWND popup = OpenPopup(meanwhile);
+    const auto shown = [](int popups, const char* failure) {
+        return Sees([&] { return driver::CountVisibleWindows("#32768") == popups; }, failure);
+    };
     if (!popup) return false;
-    // From the first item, whatever the pointer selected when the popup opened under it.
-    driver::PostKey(popup, VK_HOME);
+    driver::PostKey(popup, VK_HOME); // from the first item, whatever the pointer selected
     for (int i = 0; i < static_cast<int>(item == Item::About ? Item::Info : item); ++i)
         driver::PostKey(popup, VK_DOWN);
     if (item == Item::About) driver::PostKey(popup, VK_RIGHT);
-    if (item == Item::About && !PopupsShown(2)) {
-        ADD_FAILURE() << "Right on info opened no submenu";
-        return false;
-    }
+    if (item == Item::About && !shown(2, "Right on info opened no submenu")) return false;
     driver::PostKey(popup, VK_RETURN);
-    if (item == Item::Info) { // it only opens its submenu
-        EXPECT_TRUE(PopupsShown(2)) << "Return on info opened no submenu";
+    if (item == Item::Info && shown(2, "Return on info opened no submenu")) { // and no more
         driver::PostKey(popup, VK_ESCAPE);
         driver::PostKey(popup, VK_ESCAPE);
     }
-    if (PopupsShown(0)) return true;
-    ADD_FAILURE() << "the popup stayed open after item " << static_cast<int>(item) << " was chosen";
-    return false;
+    return shown(0, "the popup stayed open after its item was chosen");
 }
 
 bool Session::Choose(Item item) {
@@ -127,6 +105,14 @@ bool Session::Tick(const std::vector<std::string>& lines) {
     // As the timer raises it: WM_TIMER with the timer's id, behind what is already queued.
     SendNotifyMessageA(Window(), WM_TIMER, Form1::kTimer1, 0);
     return Expect(lines);
+}
+
+bool Session::HangThenTick(const std::string& hang) {
+    const std::wstring now = Counter(Window()), next = std::to_wstring(_wtoi(now.c_str()) + 1);
+    if (!hang.empty() && !sim::Control(hang)) ADD_FAILURE() << "AOL took no " << hang;
+    SendNotifyMessageA(Window(), WM_TIMER, Form1::kTimer1, 0);
+    return Sees([&] { return Counter(Window()) == next; },
+                "the counter did not rise from " + driver::Narrow(now) + " with AOL hung");
 }
 
 bool Session::Restore() {
@@ -188,38 +174,93 @@ std::wstring Probe(HWND window, WPARAM ask) {
     return text ? text : L"";
 }
 
-bool StripShows(HWND window, const std::wstring& text) {
-    const auto picture = [](const char* name) {
-        const std::string path = SNORVA_ROOT "\\app\\res\\" + std::string(name);
-        return OwnedBitmap(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-    };
-    WindowDc screen(nullptr);
-    OwnedDc expected(CreateCompatibleDC(screen.Get())), glyph(CreateCompatibleDC(screen.Get()));
-    const OwnedBitmap strip = picture("strip.bmp");
-    SelectedObject stripSelected(expected.get(), strip.get());
-    for (const auto& [name, x, y] : {std::tuple{"close.bmp", 15, 2}, {"menu.bmp", 24, 13}}) {
-        const OwnedBitmap bitmap = picture(name);
-        SelectedObject selected(glyph.get(), bitmap.get());
-        BitBlt(expected.get(), x, y, 7, 7, glyph.get(), 0, 0, SRCCOPY);
+namespace {
+
+// The counter's digits 0 to 9 as the strip shows them, side by side a blank column apart: '#' a
+// lit pixel, '+' a dim one (a smoothed edge), '.' the strip's own.
+const std::vector<std::string> kDigits = {
+    ".###+.###...###+..###+...+##...####..+###.#####..####..###+",
+    ".#+##..##..##.##..#.##...###...#.....##......##.+#.+#.##.+#",
+    "##..#..##.....+#....##..+###...#....##.......#+..#.+#.##.+#",
+    "##..#..##.....#+..+##+..#.##...###+.#####....#...####..####",
+    "##..#..##....#+.....+#.##.##.....##.##..#...##..##.+#.....#",
+    ".#+##..##...##...##.+#.#####+....##..#..#...#+..##.+#....##",
+    ".###+.####.#####..####....##..#####..####..+#....####..###.",
+};
+
+// The marks of pixel rows, parted by columns without any, each as its columns one after another.
+std::vector<std::string> Marks(const std::vector<std::string>& rows) {
+    std::vector<std::string> marks(1);
+    for (size_t x = 0; x <= rows[0].size(); ++x) {
+        std::string column;
+        for (const std::string& row : rows)
+            column += x < row.size() ? row[x] : '.';
+        if (column.find_first_not_of('.') != column.npos)
+            marks.back() += column;
+        else if (!marks.back().empty())
+            marks.emplace_back();
     }
-    const OwnedFont font(
-        CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-    SelectedObject fontSelected(expected.get(), font.get());
-    SetBkMode(expected.get(), TRANSPARENT);
-    SetTextColor(expected.get(), RGB(255, 255, 255));
-    RECT label{80, 6, 105, 23};
-    DrawTextW(expected.get(), text.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX);
-    const RECT at = Rect(window);
-    const std::string outline = Outline(window);
-    bool same = at.right - at.left == 112 && at.bottom - at.top == 21;
-    for (int y = 0; y < 21 && outline != "none"; ++y)
-        for (int x = 0; x < 112; ++x)
-            same &=
-                outline[y * 113 + x] == '.' ||
-                GetPixel(expected.get(), x, y) == GetPixel(screen.Get(), at.left + x, at.top + y);
-    // An outline that hides most of the strip shows no strip.
-    return same && std::count(outline.begin(), outline.end(), '+') >= 112 * 21 / 2;
+    marks.pop_back();
+    return marks;
+}
+
+// The pixels, row by row, of one of the strip's pictures, or with none of the screen at `at`.
+std::vector<COLORREF> Pixels(const char* picture, SIZE size, POINT at = {}) {
+    const OwnedBitmap bitmap(static_cast<HBITMAP>(LoadImageA(
+        nullptr, (SNORVA_ROOT "\\app\\res\\" + std::string(picture ? picture : "")).c_str(),
+        IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    const OwnedDc dc(CreateCompatibleDC(nullptr));
+    SelectedObject selected(dc.get(), bitmap.get());
+    const WindowDc screen(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < size.cx * size.cy; ++i)
+        pixels.push_back(
+            GetPixel(picture ? dc.get() : screen.Get(), at.x + i % size.cx, at.y + i / size.cx));
+    return pixels;
+}
+
+} // namespace
+
+std::wstring Counter(HWND window) {
+    constexpr int kWide = 112, kHigh = 21;
+    const std::vector<COLORREF> shown = Pixels(nullptr, {kWide, kHigh},
+                                               {Rect(window).left, Rect(window).top}),
+                                strip = Pixels("strip.bmp", {kWide, kHigh});
+    std::string free = Outline(window); // '+' where the strip shows and no glyph lies
+    if (free == "none") free.assign(kHigh * (kWide + 1), '+');
+    const auto pixel = [&](int i) -> char& { return free[i / kWide * (kWide + 1) + i % kWide]; };
+    // Each glyph's picture whole on the strip, under the point a person clicks to work it.
+    for (const auto& [name, point] :
+         {std::pair{"close.bmp", driver::kCloseGlyph}, {"menu.bmp", driver::kMenuGlyph}}) {
+        const std::vector<COLORREF> glyph = Pixels(name, {7, 7});
+        bool found = false;
+        for (int at = 0; at < 49 && !found; ++at) { // the glyph's corner, up and left of the point
+            const int top = point.y - at / 7, left = point.x - at % 7, corner = top * kWide + left;
+            if (top < 0 || left < 0 || top > kHigh - 7) continue;
+            found = true;
+            for (int i = 0; i < 49 && found; ++i)
+                found = glyph[i] == shown[corner + i / 7 * kWide + i % 7];
+            for (int i = 0; i < 49 && found; ++i)
+                pixel(corner + i / 7 * kWide + i % 7) = 'g';
+        }
+        if (!found) return L"no " + driver::Widen(name);
+    }
+    // Elsewhere the strip's picture, but for the counter's digits.
+    std::vector<std::string> rows(kHigh);
+    for (int i = 0; i < kWide * kHigh; ++i)
+        rows[i / kWide] += pixel(i) != '+' || shown[i] == strip[i] ? '.'
+                           : GetGValue(shown[i]) >= 0x80           ? '#'
+                                                                   : '+';
+    std::erase_if(rows,
+                  [](const std::string& row) { return row.find_first_not_of('.') == row.npos; });
+    if (rows.size() != kDigits.size()) return rows.empty() ? L"" : L"?";
+    const std::vector<std::string> digits = Marks(kDigits);
+    std::wstring read;
+    for (const std::string& mark : Marks(rows)) {
+        const auto digit = std::find(digits.begin(), digits.end(), mark) - digits.begin();
+        read += digit < 10 ? static_cast<wchar_t>(L'0' + digit) : L'?';
+    }
+    return read;
 }
 
 } // namespace e2e

@@ -1,7 +1,6 @@
 #pragma once
-// What the end-to-end tests share: the lines the room should get, and each thing a person does
-// to Snorva as one step that confirms its effect (lines in the room, a window shown or gone, an
-// exit status) and fails right there, saying what it expected, when the effect does not come.
+// What the end-to-end tests share: the lines the room should get, and each thing a person does to
+// Snorva as one step that confirms its effect, or fails right there saying what it expected.
 #include "app/form.h"
 #include "sim/sim.h"
 #include "tests/e2e/probe.h"
@@ -29,7 +28,7 @@ inline std::string UserLine(int minute) {
 inline std::string DownloadLine(const std::string& fields) { // name, percent%, time left
     return kPrefix + "<b>Snorva</b> : <b>F</b>ile <b>d</b>l: " + fields + "l</font>";
 }
-// The boxes' texts, whole.
+const std::string kDownload = DownloadLine("snorva_demo.zip, 0%, 12 minutes"); // --transfer's
 const std::string kAbout = "i made this because i need an AOL8+win98 idler. iface by ME! -zibbet";
 const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
                            "its version could not be told: start AOL, enter a chat room, then "
@@ -53,24 +52,30 @@ inline std::string SkinOutline() {
             band += x >= y && x < y + 92 ? '+' : '.';
     return band;
 }
-// Two lines Snorva's half-second pause apart (ms), which a busy machine stretches, never to 3 s.
-inline bool HalfASecondApart(double first, double second) {
+inline bool HalfASecondApart(double first, double second) { // ms; a busy machine stretches it
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
-// A change to the program folder's copy before Snorva starts: `from` copied in as `name`.
+// A change to the program folder's copy before Snorva starts; Put copies `from` in as `name`.
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
         CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
 }
-// The simulated client on a thread of Snorva's own process (unseen_windows.cpp), where every call
-// to it waits in Snorva as on Windows, with `options`.
+// The simulated client on a thread of Snorva's process (unseen_windows.cpp), as on Windows.
 inline driver::SnorvaSetup Inside(const std::string& options) {
     return {.aol = options, .aolInside = true, .changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe")};
 }
 
+// What a window answers to a message sent now, once it has handled it within 5 s.
+inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wParam = 0,
+                                   LPARAM lParam = 0) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &answer))
+        return {};
+    return answer;
+}
 inline RECT Rect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -89,34 +94,37 @@ inline bool Moving(HWND window) {
     return GuiThread(window).flags & GUI_INMOVESIZE;
 }
 
-// Whether the strip on screen is its picture, glyphs and counter showing `text` (white Tahoma of
-// 9 pixels in its 25 x 17 box), pixel by pixel wherever the outline lets it show (most of it).
-bool StripShows(HWND window, const std::wstring& text);
+// The minutes counter as a person reads it off the strip on screen; only where the strip shows
+// its picture, and its close and menu glyphs under the points a person clicks ("no …" when not).
+std::wstring Counter(HWND window);
 
 // What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);
+inline double CpuMs(HWND window) { // of Snorva's process so far; throws on no answer
+    return std::stod(Probe(window, probe::kCpuMs));
+}
 
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
 class Session : public driver::SnorvaRun {
   public:
-    // Snorva started beside the simulated client and, with `greet`, taken through the handle
-    // dialog to its two greeting lines and its shown window.
+    // Snorva beside the simulated client; with `greet`, past its dialog to its greeting, shown.
     explicit Session(const driver::SnorvaSetup& setup = {}, bool greet = true);
-    // The room's next lines are exactly `lines`, within `timeoutMs`; with none, nothing comes
-    // for a second, no box opens and Snorva runs on.
+    // The room's next lines are `lines`; with none, nothing comes for a second, no box, running.
     bool Expect(const std::vector<std::string>& lines, DWORD timeoutMs = 15000);
-    std::vector<std::string> Said() const; // the room's lines after the greeting
     // Opens the popup with a click on the menu glyph, then `meanwhile`; 0 when it did not open.
     HWND OpenPopup(const std::function<void()>& meanwhile = {});
     // Opens the popup so, picks `item` with the keyboard, and sees the popup gone.
     bool Pick(Item item, const std::function<void()>& meanwhile = {});
-    // Picks `item` and sees its effect: idle on and off their line, minimize the iconic window,
-    // about its box (no icon; answered), unload its two lines and status 0, the rest nothing.
+    // Picks `item` and sees its effect: its lines (unload's, then the end), the strip minimised,
+    // the about box answered.
     bool Choose(Item item);
     // Raises the idle tick as the timer does, and sees its lines.
     bool Tick(const std::vector<std::string>& lines);
+    // Hangs AOL with the simulated client's option `hang`, if any, until sim::Release; raises
+    // the tick and sees the counter rise on the strip: the tick is under way, to wait for AOL.
+    bool HangThenTick(const std::string& hang);
     // Restores the minimised strip as its task-bar button does, and sees it shown.
     bool Restore();
     // Drags the strip by (dx, dy) as a person does, and sees it follow the pointer there.

@@ -40,7 +40,7 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
                        .folderName = nt ? L"\u0421\u043D\u043E\u0440\u0432\u0430" : L"snorva"}));
         ASSERT_TRUE(IsWindowVisible(s.Window()));
         EXPECT_EQ(e2e::Outline(s.Window()), e2e::SkinOutline());
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"0"); }, 10000));
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"0"; }, 10000));
         HWND popup = s.OpenPopup();
         ASSERT_TRUE(popup);
         EXPECT_EQ(e2e::Probe(popup, probe::kPopup), L"Snorva (greyed)\n-\nidle on\nidle off\n-\n"
@@ -54,7 +54,7 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
         ASSERT_TRUE(s.Choose(Item::About));
         ASSERT_TRUE(s.Choose(Item::Minimize));
         ASSERT_TRUE(s.Restore());
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::StripShows(s.Window(), L"1"); }, 10000));
+        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"1"; }, 10000));
         ASSERT_TRUE(s.Choose(Item::Unload));
     }
     const e2e::Change noSkin = [](const std::wstring& folder) {

@@ -1,6 +1,5 @@
-// probe.dll, hooked onto Snorva's UI thread, looks where another process cannot (probe.h).
-// Copied in as Snorva's REGION.DLL, it writes the path its MakeRgn is given, byte for byte, into
-// MakeRgn.txt beside the program, then answers as REGION-real.dll there does, or gives no region.
+// probe.dll looks inside Snorva's process (probe.h). As its REGION.DLL, it writes the path MakeRgn
+// is given into MakeRgn.txt beside the program, then answers as REGION-real.dll there, or none.
 #include "tests/e2e/probe.h"
 #include "win/owners.h"
 
@@ -56,18 +55,25 @@ std::wstring PaintLeaks(HWND window) {
 
 // Wine's GetProcessHandleCount answers 0, but every handle value that names an object answers
 // GetHandleInformation, and Wine gives out the lowest free values first.
-std::wstring ThreadsAndHandles() {
+std::wstring Threads() {
     const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 thread{};
-    thread.dwSize = sizeof thread;
-    int threads = 0, handles = 0;
-    for (BOOL more = Thread32First(snapshot.get(), &thread); more;
-         more = Thread32Next(snapshot.get(), &thread))
-        threads += thread.th32OwnerProcessID == GetCurrentProcessId();
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::wstring threads;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        const OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME began{}, unused[3];
+        if (entry.th32OwnerProcessID == GetCurrentProcessId() && thread &&
+            GetThreadTimes(thread.get(), &began, &unused[0], &unused[1], &unused[2]))
+            threads += std::to_wstring(entry.th32ThreadID) + L"@" +
+                       std::to_wstring(began.dwLowDateTime) + L" ";
+    }
+    int handles = 0;
     DWORD flags;
     for (UINT_PTR value = 4; value < 0x10000; value += 4)
         handles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
-    return std::to_wstring(threads) + L" " + std::to_wstring(handles);
+    return threads + L"/ " + std::to_wstring(handles);
 }
 
 WNDPROC behind = nullptr;
@@ -77,7 +83,7 @@ LRESULT CALLBACK InFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
 std::wstring Answer(HWND window, WPARAM ask) {
     if (ask == probe::kPaintLeaks) return PaintLeaks(window);
-    if (ask == probe::kThreadsAndHandles) return ThreadsAndHandles();
+    if (ask == probe::kThreads) return Threads();
     if (ask == probe::kCpuMs) {
         FILETIME created, exited, kernel, user;
         GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -107,7 +113,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && sent->message == WM_NULL && sent->wParam >= probe::kPopup &&
-        sent->wParam <= probe::kThreadsAndHandles) {
+        sent->wParam <= probe::kThreads) {
         const std::wstring text = Answer(sent->hwnd, sent->wParam);
         const OwnedHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, probe::kMapping));
         const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));

@@ -1,7 +1,6 @@
 #pragma once
-// What a test and probe.dll, hooked onto Snorva's UI thread, share: a WM_NULL sent to one of the
-// thread's windows with wParam one of the asks below has the DLL write its answer, a wide text
-// ending in a NUL, into the file mapping kMapping.
+// A WM_NULL sent to a window of Snorva's UI thread with wParam one of these asks has probe.dll,
+// hooked onto the thread, write its answer (a wide text) into the file mapping kMapping.
 #include <windows.h>
 
 namespace probe {
@@ -13,14 +12,13 @@ inline constexpr WPARAM kFolder = kPopup + 1;
 // The GDI objects the process holds more after the window has painted itself kPaints times.
 inline constexpr WPARAM kPaintLeaks = kPopup + 2;
 inline constexpr int kPaints = 200;
-// Puts a procedure in front of the window's own, as an accessibility tool or an input method
-// does, that hands every message on unchanged; answers "in front".
+// Puts a procedure that hands on every message in front of the window's own, as an input method
+// does; answers "in front".
 inline constexpr WPARAM kInFront = kPopup + 3;
-// The process's CPU time so far, user and kernel, in milliseconds. (Wine answers another
-// process's GetProcessTimes from figures it seldom updates; a process's own are read afresh.)
+// The process's CPU time so far, user and kernel, in ms (Wine's figures for another process lag).
 inline constexpr WPARAM kCpuMs = kPopup + 4;
-// The process's threads and the kernel handles it holds: "<threads> <handles>".
-inline constexpr WPARAM kThreadsAndHandles = kPopup + 5;
+// The process's threads and kernel handles: "<id>@<began> <id>@<began> ... / <handles>".
+inline constexpr WPARAM kThreads = kPopup + 5;
 inline constexpr char kMapping[] = "snorva-probe";
 // Events of unseen_windows.cpp's build: set by a test, every allocation fails from then on; set
 // by the build, Snorva filled its queue to Windows' quota.

@@ -1,15 +1,11 @@
-// snorva.exe as it runs on a Windows that Wine cannot show, standing in for Windows where Snorva
-// asks it. The arguments choose what it shows:
-//   --no-short-names  the drive keeps no 8.3 names: GetShortPathNameW gives back the long path,
-//                     as it does on exFAT, ReFS and many NTFS data volumes
-//   --aol-elevated    AOL runs with higher rights (UIPI): each WM_SETTEXT to it answers 0 with
-//                     ERROR_ACCESS_DENIED. WM_CHAR, refused there too, goes through here, so that
-//                     an Enter sent after a refusal would post an empty line into the room.
-//   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, started with
-//                     the rest of the line: as on Windows, every call to AOL waits in Snorva.
-// Always: Windows' quota of 10,000 posted messages in a queue, which Wine does not keep, for what
-// Snorva posts again (counted until the thread takes them; a refusal sets probe::kQueueFull); and
-// memory that runs out: every allocation fails once a test sets the event probe::kMemoryGone.
+// snorva.exe on a Windows that Wine cannot show, as its arguments choose:
+//   --no-short-names  a drive without 8.3 names (exFAT, ReFS, many NTFS data volumes)
+//   --aol-elevated    AOL with higher rights (UIPI): WM_SETTEXT answers 0, ERROR_ACCESS_DENIED;
+//                     WM_CHAR goes through, so an Enter after a refusal would post an empty line
+//   --aol-inside OPTIONS…  the simulated client on a thread of Snorva's process, as on Windows
+// Always: Windows' quota of 10,000 posted messages a queue (Wine keeps none) for what Snorva
+// posts again, counted until taken (a refusal sets probe::kQueueFull); and memory that runs out
+// once a test sets probe::kMemoryGone.
 #include "aol/aol.h"
 #include "app/skin.h"
 #include "app/snorva.h"

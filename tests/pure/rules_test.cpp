@@ -1,5 +1,5 @@
 // Snorva's rules that need no other program: letter case, case-blind replacing, the minutes
-// counter, and Pause (on a clock of our own, then for real).
+// counter, and Pause.
 #include "core/lines.h"
 #include "core/lower_case.h"
 #include "core/replace_text.h"
@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -89,35 +87,6 @@ TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
     for (const auto& [caption, next] : rows)
         EXPECT_EQ(lines::CounterText(lines::CounterValue(caption) + 1), next) << Show(caption);
     EXPECT_EQ(lines::CounterText(1e16), L"10000000000000000"); // no grouping, no exponent
-}
-
-// A clock that moves only when the loop waits, by at most `step` at a time.
-struct FakeWorld {
-    double time = 1000.0, step = 1e9;
-    int turns = 0;
-    std::vector<double> waits;
-    void Run(
-        double seconds, std::function<void()> onEvent = [] {}) {
-        PauseLoop(
-            seconds, [this] { return time; }, [&] { ++turns, onEvent(); },
-            [this](double s) { waits.push_back(s), time += std::min(s, step); });
-    }
-};
-
-TEST(PauseLoop, WaitsOnlyForWhatIsLeftHandlingEventsAfterEachWaitAndNestsOnItsOwnClock) {
-    FakeWorld woken;
-    woken.step = 0.25; // an event wakes it after a quarter of a second
-    woken.Run(0.5);
-    EXPECT_EQ(woken.waits, (std::vector<double>{0.5, 0.25}));
-    EXPECT_EQ(woken.turns, 3);
-    // A handler that pauses itself: the inner pause runs its whole time; the outer one, long
-    // over then, ends at once instead of starting afresh.
-    FakeWorld world;
-    world.step = 0.1;
-    world.Run(0.5, [&] {
-        if (world.time >= 1000.15 && world.time < 1000.3) world.Run(0.5);
-    });
-    EXPECT_NEAR(world.time - 1000.0, 0.2 + 0.5, 1e-9);
 }
 
 std::vector<double> handled; // when each watched message was handled, after the pause began

@@ -11,9 +11,8 @@ namespace driver {
 
 std::optional<DWORD> Process::Wait(DWORD timeoutMs) const {
     DWORD status = 0;
-    if (!handle_ || WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0)
-        return std::nullopt;
-    GetExitCodeProcess(handle_.get(), &status);
+    if (!handle_ || WaitForSingleObject(Handle(), timeoutMs) != WAIT_OBJECT_0) return {};
+    GetExitCodeProcess(Handle(), &status);
     return status;
 }
 
@@ -25,15 +24,13 @@ void Process::Killer::operator()(HANDLE process) const {
 
 Process Start(const std::wstring& program, const std::wstring& arguments,
               const std::wstring& folder, std::optional<POINT> at) {
-    std::wstring line = L"\"" + program + L"\" " + arguments;
-    std::wstring directory = folder.empty() ? program.substr(0, program.rfind(L'\\')) : folder;
+    std::wstring line = L"\"" + program + L"\" " + arguments,
+                 directory = folder.empty() ? program.substr(0, program.rfind(L'\\')) : folder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (at) {
-        startup.dwFlags = STARTF_USEPOSITION;
-        startup.dwX = at->x;
-        startup.dwY = at->y;
-    }
+    startup.dwFlags = at ? STARTF_USEPOSITION : 0;
+    startup.dwX = at ? at->x : 0;
+    startup.dwY = at ? at->y : 0;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.c_str(), &startup, &info))
@@ -124,14 +121,14 @@ TempFolder::TempFolder() {
     GetTempPathW(MAX_PATH, base);
     static unsigned counter = 0;
     do
-        path_ = base + (L"snorva-" + std::to_wstring(GetCurrentProcessId())) + L"-" +
-                std::to_wstring(++counter);
-    while (!CreateDirectoryW(path_.c_str(), nullptr));
+        path = base + (L"snorva-" + std::to_wstring(GetCurrentProcessId())) + L"-" +
+               std::to_wstring(++counter);
+    while (!CreateDirectoryW(path.c_str(), nullptr));
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {

@@ -1,7 +1,6 @@
 #pragma once
 // Drives Snorva from another process as a person would, from a copy of its program folder beside
-// the simulated AOL client: its dialog, boxes, glyphs, popup keys and the room's lines. Free of
-// any test framework: the demo and the benchmarks use it too.
+// the simulated AOL client. Free of any test framework: the demo and the benchmarks use it too.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,9 +20,7 @@ class Process {
     explicit operator bool() const { return handle_ != nullptr; }
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return handle_.get(); }
-    bool Running() const {
-        return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
-    }
+    bool Running() const { return handle_ && WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT; }
     // The exit status once the process has ended within `timeoutMs`.
     std::optional<DWORD> Wait(DWORD timeoutMs) const;
     void Kill() { handle_.reset(); }
@@ -36,8 +33,7 @@ class Process {
     DWORD id_ = 0;
 };
 
-// Starts `program` with `arguments` in `folder` (empty: the program's own); `at`, if given, is
-// where its starter asks its first window to open.
+// Starts `program` in `folder` (empty: its own); `at`: where its starter asks its window to be.
 Process Start(const std::wstring& program, const std::wstring& arguments,
               const std::wstring& folder = {}, std::optional<POINT> at = {});
 // Polls `done` every `stepMs` until it holds or `timeoutMs` has passed; true when it held.
@@ -46,14 +42,14 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs 
 // Top-level windows of a class (and title, unless null) of process `pid` (any when 0).
 std::vector<HWND> FindWindows(const char* className, const char* title = nullptr, DWORD pid = 0);
 inline HWND FindProcessWindow(DWORD pid, const char* className) {
-    std::vector<HWND> found = FindWindows(className, nullptr, pid);
+    const std::vector<HWND> found = FindWindows(className, nullptr, pid);
     return found.empty() ? nullptr : found[0];
 }
 // The first shown one, once there is one; 0 on time-out.
 HWND WaitForVisibleWindow(const char* className, const char* title, DWORD timeoutMs, DWORD pid = 0,
                           DWORD stepMs = 10);
 inline int CountVisibleWindows(const char* className, DWORD pid = 0) {
-    std::vector<HWND> found = FindWindows(className, nullptr, pid);
+    const std::vector<HWND> found = FindWindows(className, nullptr, pid);
     return static_cast<int>(std::count_if(found.begin(), found.end(), IsWindowVisible));
 }
 inline HWND FindPopupMenu() { // the open popup menu, or 0
@@ -62,10 +58,10 @@ inline HWND FindPopupMenu() { // the open popup menu, or 0
 std::string GetText(HWND window);
 // Texts of ours, paths among them (the temporary folder's name), are ASCII.
 inline std::wstring Widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
+    return {text.begin(), text.end()};
 }
 inline std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
+    return {text.begin(), text.end()};
 }
 
 // Sets a dialog's edit to `text` and presses OK (or Cancel).
@@ -73,8 +69,7 @@ bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
 
 struct MessageBoxInfo {
     HWND window = nullptr;
-    std::string title;                // as it reads: the search ignores letter case
-    std::string text;                 // the static with id 0xFFFF
+    std::string title, text;          // as it reads (the search ignores case); static 0xFFFF
     std::vector<std::string> buttons; // texts of its buttons, in child order
     bool hasIcon = false;
 };
@@ -102,24 +97,18 @@ struct PostedLine {
 std::vector<PostedLine> ReadTranscript(const std::wstring& path);
 
 // A fresh folder under the temporary folder, removed with all it holds when dropped.
-class TempFolder {
-  public:
+struct TempFolder {
     TempFolder();
     TempFolder(const TempFolder&) = delete;
     ~TempFolder();
-    const std::wstring& Path() const { return path_; }
-
-  private:
-    std::wstring path_;
+    const std::wstring& Path() const { return path; }
+    std::wstring path;
 };
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// ---- Snorva beside the simulated AOL client ----
-
 std::wstring AolSimExe();
 
-// The simulated AOL client started with `options` and its transcript at `transcript`, once it
-// takes commands; an empty Process when it did not within 30 s.
+// The simulated AOL client, once it takes commands; an empty Process when not within 30 s.
 Process StartAol(const std::string& options, const std::wstring& transcript,
                  const std::wstring& folder = {});
 
@@ -150,6 +139,7 @@ class SnorvaRun {
     bool Started() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     Process& Program() { return program_; }
+    Process& Aol() { return aol_; } // when a program of its own
     const std::wstring& Folder() const { return folder_; }
     std::vector<PostedLine> Lines() const { return ReadTranscript(transcript_); }
     // What the client's windows were sent, as its message log holds it: <window>, <message>.
