@@ -39,13 +39,6 @@ LRESULT CALLBACK Taken(int code, WPARAM removed, LPARAM message) {
     return CallNextHookEx(nullptr, code, removed, message);
 }
 
-DWORD WINAPI LongPathOnly(LPCWSTR path, LPWSTR shortPath, DWORD size) {
-    const DWORD length = lstrlenW(path);
-    if (size <= length) return length + 1;
-    lstrcpyW(shortPath, path);
-    return length;
-}
-
 LRESULT WINAPI TextRefused(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_SETTEXT) return SendMessageA(window, message, wParam, lParam);
     SetLastError(ERROR_ACCESS_DENIED);
@@ -55,7 +48,8 @@ LRESULT WINAPI TextRefused(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-    if (std::strstr(arguments, "--no-short-names")) ShortPathName = LongPathOnly;
+    if (std::strstr(arguments, "--no-short-names"))
+        ShortPathName = GetLongPathNameW; // each name as it stands
     if (std::strstr(arguments, "--aol-elevated")) SendToAol = TextRefused;
     memoryGone = CreateEventA(nullptr, TRUE, FALSE, probe::kMemoryGone);
     queueFull = CreateEventA(nullptr, TRUE, FALSE, probe::kQueueFull);
