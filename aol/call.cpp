@@ -6,6 +6,8 @@
 #include "win/owners.h"
 
 #include <deque>
+#include <exception>
+#include <new>
 
 bool (*MustWaitForAol)(const MSG& message) = [](const MSG&) { return true; };
 
@@ -104,34 +106,54 @@ class AolThread {
 bool waiting = false;
 unsigned tripsHanded = 0;
 
-// Marks the wait, and posts again what it held when it is over.
+void HandleWhileWaiting(bool upToNow = false, bool drop = false);
+
+// Marks the wait, and posts again what it held when it is over. An error that leaves it ends
+// Snorva (no procedure handles one), so then what it held is dropped, and what came meanwhile
+// and is still queued too: nothing of it may run under the error's box.
 class Waiting {
   public:
-    Waiting() : outer_(waiting) { waiting = true; }
+    Waiting() : outer_(waiting), errors_(std::uncaught_exceptions()) { waiting = true; }
     Waiting(const Waiting&) = delete;
     Waiting& operator=(const Waiting&) = delete;
     ~Waiting() {
+        if (!outer_ && (failed_ || std::uncaught_exceptions() > errors_)) {
+            HandleWhileWaiting(true, true); // while still waiting: nothing of it runs now
+            HeldMessages::Drop();
+        } else if (!outer_) {
+            HeldMessages::PostAgain();
+        }
         waiting = outer_;
-        if (!waiting) HeldMessages::PostAgain();
     }
 
     // Whether this wait is inside another.
     bool Inside() const { return outer_; }
+    // The call itself raised an error, which its caller raises again once the wait is over.
+    void Failed() { failed_ = true; }
 
   private:
     bool outer_;
+    int errors_;
+    bool failed_ = false;
 };
 
 // What arrives meanwhile: painting and what Snorva's window lets through are handled now, the
 // rest is held. Messages sent to the thread are handled inside PeekMessage, by their windows.
-void HandleWhileWaiting() {
+// `upToNow`: only what was posted by now, up to a mark posted behind it, so that another program
+// that goes on posting cannot keep the wait from ending. `drop`: what would be held is dropped.
+void HandleWhileWaiting(bool upToNow, bool drop) {
+    static const char mark = 0; // the mark's lParam: an address of Snorva's own
+    const auto markParam = reinterpret_cast<LPARAM>(&mark);
+    if (upToNow && !PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, markParam)) return;
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (upToNow && !message.hwnd && message.message == WM_NULL && message.lParam == markParam)
+            return;
         if (message.message == WM_PAINT || !MustWaitForAol(message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
-        } else if (!HeldMessages::Hold(message)) {
-            throw OutOfMemory();
+        } else if (!drop && !HeldMessages::Hold(message)) {
+            throw std::bad_alloc();
         }
     }
 }
@@ -189,7 +211,8 @@ std::unique_ptr<Trip> Await(HWND window, std::unique_ptr<Trip> trip) {
     }
     // What came while the call ended is held too, behind what came before it: posted again
     // together, everything runs in the order it came.
-    if (!waiting.Inside()) HandleWhileWaiting();
+    if (!waiting.Inside()) HandleWhileWaiting(true);
+    if (trip->Failed()) waiting.Failed();
     // A window that went during the call answers nothing: the call may have been lost with it.
     if (windowGone()) throw NoAol();
     return trip;

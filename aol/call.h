@@ -25,6 +25,8 @@ namespace aolcall {
 struct Trip {
     virtual ~Trip() = default;
     virtual void Run() noexcept = 0;
+    // Whether the call raised an error, which ends Snorva once the wait is over.
+    virtual bool Failed() const { return false; }
     std::atomic<bool> finished{false};
 };
 
@@ -55,6 +57,7 @@ template <class Call> auto CallAol(HWND window, Call call) -> decltype(call()) {
                 error = std::current_exception();
             }
         }
+        bool Failed() const override { return error != nullptr; }
         Call call;
         std::optional<Result> result;
         std::exception_ptr error;

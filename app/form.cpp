@@ -211,7 +211,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             AtEventBoundary(window, [&] { handled = form->OnMessage(message, wParam, lParam); });
             break;
         case Turn::AfterAolAnswers: // sent while Snorva waits: it waits as what is posted does
-            if (!HeldMessages::Hold(arrived)) AtEventBoundary(window, [] { throw OutOfMemory(); });
+            if (!HeldMessages::Hold(arrived)) EndOutOfMemory(window);
             return 0;
         case Turn::Never:
             break;
@@ -292,8 +292,8 @@ bool Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return true;
-    case WM_ENDSESSION:
-        if (wParam) ExitProcess(0);
+    case WM_ENDSESSION: // under an error's box too: then the status is the error's
+        if (wParam) ExitProcess(ExitStatus());
         return true;
     case WM_DESTROY:
         // Closed from outside (WM_CLOSE, Alt+F4, the task bar): the program ends here and now,
@@ -351,6 +351,7 @@ void Form1::OnButtonUp(POINT point) {
     const int pressed = pressed_;
     pressed_ = -1;
     if (GetCapture() == window_) ReleaseCapture();
+    clickedAt_ = point;
     if (pressed >= 0 && HitTest(point) == pressed && kControls[pressed].click)
         (this->*kControls[pressed].click)();
 }
@@ -384,14 +385,17 @@ void Form1::Image2_Click() {
 }
 
 void Form1::Image3_Click() {
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    // A popup whose owner is not the foreground window stays open on a click outside it; the
-    // click may have waited for AOL while another program came to the front.
-    SetForegroundWindow(window_);
+    // Where the click was: one that waited for AOL comes when the pointer may be elsewhere.
+    POINT at = clickedAt_;
+    ClientToScreen(window_, &at);
+    // A popup closes on a click outside it only while its owner is the foreground window. A
+    // click that waited for AOL while the user went on in another program finds that program in
+    // front, and Windows refuses Snorva the foreground (it flashes the task-bar button instead):
+    // then no menu opens, as the user's click elsewhere would have closed it.
+    if (!SetForegroundWindow(window_) && GetForegroundWindow() != window_) return;
     // The chosen command arrives afterwards as WM_COMMAND, its own event.
-    TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x,
-                   pointer.y, 0, window_, nullptr);
+    TrackPopupMenu(GetSubMenu(menuBar_.get(), 0), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0,
+                   window_, nullptr);
     // The switch back to Snorva that a popup shown from the background needs, or the next one
     // may close as soon as it opens.
     PostMessageA(window_, WM_NULL, 0, 0);

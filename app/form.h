@@ -99,7 +99,8 @@ class Form1 {
     OwnedFont formFont_;
     OwnedFont minFont_;
     bool timer1Enabled_ = false;
-    int pressed_ = -1; // control under a press not yet released
+    int pressed_ = -1;  // control under a press not yet released
+    POINT clickedAt_{}; // where the last click was released, for the handler it runs
 };
 
 // Makes a window topmost without moving or sizing it.

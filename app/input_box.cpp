@@ -1,5 +1,6 @@
 #include "app/input_box.h"
 
+#include "app/errors.h"
 #include "app/resource.h"
 
 #include <vector>
@@ -33,8 +34,8 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND: {
         auto* data = reinterpret_cast<InputBoxData*>(GetWindowLongPtrA(dialog, DWLP_USER));
         switch (LOWORD(wParam)) {
-        case IDOK:
-            data->answer = ReadDialogText(dialog, IDC_ANSWER);
+        case IDOK: // a window's handler: nothing thrown may cross into the window system
+            AtEventBoundary(dialog, [&] { data->answer = ReadDialogText(dialog, IDC_ANSWER); });
             EndDialog(dialog, IDOK);
             return TRUE;
         case IDCANCEL:

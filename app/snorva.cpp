@@ -2,6 +2,7 @@
 
 #include "app/errors.h"
 #include "app/form.h"
+#include "core/lines.h"
 #include "win/lookups.h"
 
 #include <ole2.h>
@@ -11,7 +12,14 @@ int RunSnorva(HINSTANCE instance) {
     StartCommonControls();
     OleInitialize(nullptr); // the skin is loaded through OLE
     Form1 form(instance);
-    if (!form.Create()) return 1;
+    // Each end that follows an error shows its box and ends with its number (errors.h).
+    const auto refused = [](const wchar_t* what) {
+        const DWORD error = GetLastError();
+        throw InternalError(what, lines::CounterText(error));
+    };
+    AtEventBoundary(nullptr, [&] {
+        if (!form.Create()) refused(L"create Snorva's window");
+    });
     AtEventBoundary(form.Handle(), [&] { form.Form_Load(); });
     form.Show();
     MSG message{};
@@ -20,5 +28,6 @@ int RunSnorva(HINSTANCE instance) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return got == 0 ? static_cast<int>(message.wParam) : 1; // -1: the loop itself failed
+    if (got < 0) AtEventBoundary(form.Handle(), [&] { refused(L"give Snorva its next message"); });
+    return static_cast<int>(message.wParam);
 }

@@ -20,9 +20,6 @@ class RunTimeError : public std::exception {
     std::wstring hint_;
 };
 
-inline RunTimeError OutOfMemory() {
-    return {7, L"Out of memory"};
-}
 inline RunTimeError Overflow() {
     return {6, L"Overflow"};
 }
@@ -41,12 +38,16 @@ inline RunTimeError FileNotFound(const std::wstring& file, std::wstring hint = {
 inline RunTimeError PermissionDenied(std::wstring hint) {
     return {70, L"Permission denied", std::move(hint)};
 }
-// Windows refused Snorva's wait for AOL: it cannot go on without losing track of the call.
-// `systemError` is Windows' error number in decimal digits.
-inline RunTimeError CannotWait(const std::wstring& systemError) {
+// Windows refused Snorva what it cannot go on without: `what` it could not do. `systemError` is
+// Windows' error number in decimal digits.
+inline RunTimeError InternalError(const std::wstring& what, const std::wstring& systemError) {
     return {51, L"Internal error",
-            L"Windows could not wait for AOL (system error " + systemError +
+            L"Windows could not " + what + L" (system error " + systemError +
                 L"). Start Snorva again."};
+}
+// The wait for AOL: without it Snorva would lose track of the call.
+inline RunTimeError CannotWait(const std::wstring& systemError) {
+    return InternalError(L"wait for AOL", systemError);
 }
 inline RunTimeError EntryPointNotFound(const std::wstring& entry, const std::wstring& dll) {
     return {453, L"Can't find DLL entry point " + entry + L" in " + dll};

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 // Handles all pending events of this thread's windows, then returns.
@@ -62,12 +63,21 @@ inline void Pause(double seconds) {
 
 // Messages that arrive while the thread must not run them (it waits for another program): kept
 // in the order they came and posted again, in that order, when the wait is over, as the window
-// system hands a busy program its queue. A timer's tick that is already kept is not kept twice:
-// a timer never delivers a backlog.
+// system hands a busy program its queue. A timer's tick that is already kept is not kept twice
+// (a timer never delivers a backlog), and a mouse move over the same window with the same buttons
+// as the move kept last takes its place, as the window system merges moves.
 class HeldMessages {
   public:
     // False when there is no memory left to keep it: the caller says so rather than lose it.
     static bool Hold(const MSG& message) noexcept {
+        if (!held_.empty() && IsMove(message.message)) {
+            MSG& last = held_.back();
+            if (last.message == message.message && last.hwnd == message.hwnd &&
+                last.wParam == message.wParam) {
+                last = message;
+                return true;
+            }
+        }
         for (const MSG& held : held_)
             if (message.message == WM_TIMER && held.message == WM_TIMER &&
                 held.hwnd == message.hwnd && held.wParam == message.wParam)
@@ -79,17 +89,41 @@ class HeldMessages {
         }
         return true;
     }
-    static void PostAgain() {
-        std::vector<MSG> held;
-        held.swap(held_);
-        for (const MSG& m : held) {
-            if (m.hwnd)
-                PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
-            else
-                PostThreadMessageA(GetCurrentThreadId(), m.message, m.wParam, m.lParam);
+    // A message to a window that has gone meanwhile is dropped: nobody is left to take it. When
+    // the queue is full (Windows queues 10,000 posted messages a program), the rest stays kept,
+    // in order, and goes once the queue has room: a timer's tick comes only when it is empty.
+    static void PostAgain() noexcept {
+        if (retry_) KillTimer(nullptr, retry_);
+        retry_ = 0;
+        size_t posted = 0;
+        for (; posted < held_.size(); ++posted) {
+            const MSG& m = held_[posted];
+            if (m.hwnd && !IsWindow(m.hwnd)) continue;
+            if (!Post(m)) break;
         }
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(posted));
+        if (!held_.empty()) retry_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, Retry);
     }
+    // A run-time error ends the program: nothing kept may run under its box.
+    static void Drop() noexcept { held_.clear(); }
+    // PostMessageA. A test build stands in for Windows here with its quota of posted messages,
+    // which Wine does not keep.
+    static inline BOOL(WINAPI* PostHeldMessage)(HWND, UINT, WPARAM, LPARAM) = PostMessageA;
 
   private:
+    static bool IsMove(UINT message) {
+        return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE;
+    }
+    static bool Post(const MSG& m) {
+        if (m.message == WM_QUIT) { // a quit is the thread's state, not a message to post
+            PostQuitMessage(static_cast<int>(m.wParam));
+            return true;
+        }
+        return m.hwnd ? PostHeldMessage(m.hwnd, m.message, m.wParam, m.lParam) != FALSE
+                      : PostThreadMessageA(GetCurrentThreadId(), m.message, m.wParam, m.lParam);
+    }
+    static void CALLBACK Retry(HWND, UINT, UINT_PTR, DWORD) { PostAgain(); }
+
     static inline std::vector<MSG> held_;
+    static inline UINT_PTR retry_ = 0; // the thread's timer that posts the rest, while some is kept
 };

@@ -30,7 +30,6 @@ struct Client {
         if (!own && started) sim::StopInProcess();
         if (own && process.Running() && sim::Control("--close")) process.Wait(10000);
     }
-    bool Started() const { return started; }
     // The lines its rooms took, each as "<room>\t<bytes>\n".
     std::string Posted() const {
         std::string posted;
@@ -75,7 +74,7 @@ TEST(ChatRoom, EachLineGoesIntoTheFirstRealRoomsInputOrNowhereAndNoOldRefusalSto
     for (const auto& [options, room] : rows) {
         SCOPED_TRACE(options);
         Client client(options);
-        ASSERT_TRUE(client.Started());
+        ASSERT_TRUE(client.started);
         // The second line's WM_SETTEXT comes after the first line's Enter.
         EXPECT_NO_THROW(for (int i = 0; i < 2; ++i) ChatSend(L"hi \u00B7 there"));
         const std::string line = room ? room + std::string("\thi \xB7 there\n") : "";
@@ -137,7 +136,7 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
     for (const auto& [options, fields] : rows) {
         SCOPED_TRACE(options.substr(0, 200));
         Client client(options);
-        ASSERT_TRUE(client.Started());
+        ASSERT_TRUE(client.started);
         EXPECT_EQ(FindTransferWindow() != nullptr, fields.has_value());
         const Fields read = ReadFields();
         EXPECT_TRUE(read == fields.value_or(Fields{L"n/a", L"n/a", L"n/a"}));
@@ -146,7 +145,6 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
     }
 }
 
-// A window of a class of this test's own.
 HWND Window(const char* name, const char* text, HWND parent = nullptr,
             WNDPROC proc = DefWindowProcA) {
     WNDCLASSA windowClass{};
@@ -185,7 +183,6 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositi
         {"--menu-plain File --menu-bar Empty --menu-bar Help --menu-item \"AOL 6.0\"", "6.0"},
         // Texts are read into 99 characters: a pattern past them is not seen; the scan goes on.
         {"--menu-bar Help --menu-item \"x\\{91}AOL 8.0\"", "8.0"},
-        {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\"", "n/a"},
         {"--menu-bar Help --menu-item \"x\\{92}AOL 8.0\" --menu-item \"AOL 6.0\"", "6.0"},
         // More items than the helper's first request holds.
         {"--menu-bar Big --menu-fill 2000 --menu-item \"AOL 5.0\"", "5.0"},
@@ -197,7 +194,7 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositi
             if (ownProcess && &version == &rows[std::size(rows) - 1].second) continue;
             SCOPED_TRACE(options + std::string(ownProcess ? " (across)" : " (in process)"));
             Client client(options, ownProcess);
-            ASSERT_TRUE(client.Started());
+            ASSERT_TRUE(client.started);
             EXPECT_EQ(Narrow(AolVersion()), version);
             EXPECT_TRUE(ownProcess || !GetModuleHandleA("menuhook.dll"));
         }
@@ -216,7 +213,7 @@ struct Request {
 // memory named for its asker, and leaves any other as it was; none of Snorva's hooks outlives it.
 TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse) {
     Client client("--menu-bar Big --menu-fill 2000 --menu-item \"AOL 6.0\"", true);
-    ASSERT_TRUE(client.Started());
+    ASSERT_TRUE(client.started);
     ASSERT_EQ(Narrow(AolVersion()), "6.0"); // Snorva hooks the client for this, and unhooks
     const HWND frame = FindWindowByClass(aolclass::kFrame);
     const auto id = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(frame));
@@ -284,18 +281,15 @@ LRESULT CALLBACK LetThrough(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// What the wait lets through throws this, unlike the watchdog below.
-struct Thrown {};
-
 // A call made by what the wait handles runs on the caller thread behind the hung one, each wait
 // ending with its own call's answer; what is thrown out of a wait leaves its call to the caller
 // thread. A walk of AOL's windows is one call, however many texts it reads.
 TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeEnd) {
     Client client("--transfer --rooms 2 --decoys 4");
-    ASSERT_TRUE(client.Started());
+    ASSERT_TRUE(client.started);
     const Owned<HWND, DestroyWindow> helper(Window("LetThrough", "", nullptr, LetThrough));
     MustWaitForAol = [](const MSG& m) {
-        if (m.message == kDuringWait + 1) throw Thrown();
+        if (m.message == kDuringWait + 1) throw 1; // unlike the watchdog
         if (m.message == WM_TIMER) throw std::runtime_error("a wait went on for a minute");
         return m.message != kDuringWait;
     };
@@ -340,7 +334,7 @@ TEST(TheWait, EachEndsWithItsOwnCallAlsoInsideAnotherAndLeavesNoCallItDidNotSeeE
                              ran = true;
                              return 0;
                          }),
-                 Thrown);
+                 int);
     EXPECT_FALSE(ran) << "the call was not held by AOL";
     ASSERT_TRUE(sim::Release());
     ASSERT_TRUE(driver::WaitUntil([&] { return ran.load(); }, 15000));

@@ -15,14 +15,14 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Choose(Item::IdleOn));
-    // Opened by a click on the menu glyph with idling on, the popup has its corner at the
-    // pointer, its heading greyed and no item checked.
+    // Opened by a click on the menu glyph with idling on, the popup has its corner where the
+    // click was (not where the pointer has gone since), its heading greyed and no item checked.
     const RECT strip = Rect(s.Window());
-    const POINT pointer{strip.left + driver::kMenuGlyph.x, strip.top + driver::kMenuGlyph.y};
-    SetCursorPos(pointer.x, pointer.y);
+    const POINT click{strip.left + driver::kMenuGlyph.x, strip.top + driver::kMenuGlyph.y};
+    SetCursorPos(click.x + 200, click.y + 150);
     HWND popup = s.OpenPopup();
     ASSERT_TRUE(popup);
-    EXPECT_TRUE(Rect(popup).left == pointer.x && Rect(popup).top == pointer.y);
+    EXPECT_TRUE(Rect(popup).left == click.x && Rect(popup).top == click.y);
     EXPECT_EQ(e2e::Probe(popup, probe::kPopup), L"Snorva (greyed)\n-\nidle on\nidle off\n-\ninfo\n"
                                                 L"  about\n-\nminimize\nunload\n");
     driver::PostKey(popup, VK_ESCAPE);

@@ -22,5 +22,9 @@ inline constexpr WPARAM kThreads = kPopup + 5;
 // The items shown selected, the popup's own, then its open submenu's: "info/about".
 inline constexpr WPARAM kSelected = kPopup + 6;
 inline constexpr char kMapping[] = "snorva-probe";
+// Events of unseen_windows.cpp's build: set by a test, every allocation fails from then on; set
+// by the build, Snorva filled its queue to Windows' quota.
+inline constexpr char kMemoryGone[] = "snorva-memory-gone";
+inline constexpr char kQueueFull[] = "snorva-queue-full";
 inline constexpr DWORD kSize = 4096; // bytes
 } // namespace probe

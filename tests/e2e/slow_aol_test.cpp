@@ -15,10 +15,6 @@ using e2e::UserLine;
 enum class Point { Read, Text, Enter, Menu, AlreadyHung };
 enum class Then { Answers, CloseMessage, CloseGlyph, AltF4, AolEnds };
 
-HWND AolFrame() {
-    return FindWindowA(aolclass::kFrame, nullptr);
-}
-
 // How often each of AOL's windows took each message, in the message log from `from` on.
 std::map<std::string, int> Count(const Session& s, size_t from) {
     std::map<std::string, int> counts;
@@ -63,9 +59,11 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         ASSERT_TRUE(!watched || e2e::Probe(strip, probe::kInFront) == L"in front");
         // AOL hangs until the test releases it, which only the rows where it answers do: what ends
         // Snorva meanwhile ends it without AOL. Snorva waits once AOL took the message it hangs in.
-        ASSERT_TRUE(point != Point::AlreadyHung ||
-                    (sim::Control("--hang 600000") &&
-                     e2e::Sees([] { return IsHungAppWindow(AolFrame()); }, "AOL not hung", 15000)));
+        ASSERT_TRUE(
+            point != Point::AlreadyHung ||
+            (sim::Control("--hang 600000") &&
+             e2e::Sees([] { return IsHungAppWindow(FindWindowA(aolclass::kFrame, nullptr)); },
+                       "AOL not hung", 15000)));
         ASSERT_TRUE(s.HangThenTick(
             point == Point::AlreadyHung ? "" : std::string("--hang-on ") + hangOn[at] + " 600000"));
         const auto waits = [&] {
@@ -90,17 +88,16 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
             EXPECT_TRUE(s.Expect({UserLine(2), e2e::kDownload}, 30000));
             EXPECT_EQ(Count(s, from), oneTick) << "a message reached AOL twice, or never";
             continue;
-        case Then::CloseMessage:
-            PostMessageA(strip, WM_CLOSE, 0, 0);
-            break;
         case Then::CloseGlyph:
             driver::PostClick(strip, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
             break;
+        case Then::CloseMessage:
         case Then::AltF4: // as the keys and the task bar's Close send it
-            PostMessageA(strip, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageA(strip, then == Then::AltF4 ? WM_SYSCOMMAND : WM_CLOSE, SC_CLOSE, 0);
             break;
         case Then::AolEnds: { // AOL's thread ends, as in a crash: its windows go with it
-            const DWORD id = GetWindowThreadProcessId(AolFrame(), nullptr);
+            const DWORD id =
+                GetWindowThreadProcessId(FindWindowA(aolclass::kFrame, nullptr), nullptr);
             TerminateThread(OwnedHandle(OpenThread(THREAD_TERMINATE, FALSE, id)).get(), 1);
             auto box = s.ExpectBox(e2e::kNoAol);
             ASSERT_TRUE(box);

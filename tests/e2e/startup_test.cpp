@@ -149,6 +149,7 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
              "lines out of it."},
         {53, "Run-time error '53':\n\nFile not found: "}, // then the file's path
         {481, "Run-time error '481':\n\nInvalid picture"},
+        {7, "Run-time error '7':\n\nOut of memory"},
         {453, "Run-time error '453':\n\nCan't find DLL entry point MakeRgn in REGION.DLL"}};
     const struct {
         const char* what;
@@ -169,9 +170,12 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
          {.changeFolder = Delete(L"\\REGION.DLL"), .startIn = working.Path()},
          53,
          L"\\REGION.DLL"},
-        {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453}};
+        {"REGION.DLL without MakeRgn", {.changeFolder = noEntry}, 453},
+        {"no memory to be had", {.changeFolder = Put(UNSEEN_EXE, L"\\snorva.exe")}, 7}};
+    const OwnedHandle memoryGone(CreateEventA(nullptr, TRUE, FALSE, probe::kMemoryGone));
     for (const auto& f : failures) {
         SCOPED_TRACE(f.what);
+        if (f.number == 7) SetEvent(memoryGone.get());
         Session s(f.setup, false);
         const bool afterDialog = f.number == 13 || f.number == 70; // AOL is asked after it
         HWND dialog = afterDialog ? s.WaitForHandleDialog() : nullptr;

@@ -62,12 +62,53 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     const auto [threadsAfter, handlesAfter] = Threads(strip);
     EXPECT_EQ(threadsAfter, threads) << "the caller thread did not serve the whole run";
     EXPECT_LE(handlesAfter, handles + 1) << "handles left by the calls (AOL may hold its log)";
-    // An error raised inside a call (a text longer than any) shows its box; a close under it ends
-    // Snorva with the error's number.
-    ASSERT_TRUE(sim::Control("--transfer --transfer-static1-extra 2147483647"));
+    // A tick waits inside the about box's loop while more moves come over the box than Windows
+    // queues for a program: they merge, what came after them still runs, in order, and Snorva's
+    // queue is never filled.
+    const OwnedHandle queueFull(CreateEventA(nullptr, TRUE, FALSE, probe::kQueueFull));
+    ASSERT_TRUE(s.Pick(Item::About));
+    const auto about = s.ExpectBox(e2e::kAbout);
+    ASSERT_TRUE(about && sim::Control("--hang-on text 600000")); // the tick posted, as a timer's
     PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
-    const auto box = s.ExpectBox("Run-time error '6':\n\nOverflow");
+    ASSERT_TRUE(e2e::Sees([&] { return e2e::Counter(strip) == L"4"; }, "the tick never came"));
+    for (int i = 0; i <= 10000; ++i)
+        PostMessageA(about->window, WM_MOUSEMOVE, 0, MAKELPARAM(i % 100, 10));
+    PostMessageA(strip, WM_COMMAND, IDM_IDLEOFF, 0);
+    driver::PostClick(GetDlgItem(about->window, IDOK), 1, 1);
+    PostMessageA(strip, WM_COMMAND, IDM_IDLEON, 0);
+    ASSERT_TRUE(sim::Release());
+    EXPECT_TRUE(e2e::Sees([&] { return !IsWindow(about->window); }, "the box's OK never ran"));
+    EXPECT_TRUE(s.Expect({UserLine(4), e2e::kDisengaged, e2e::kEngaged, e2e::kDownload}));
+    EXPECT_EQ(WaitForSingleObject(queueFull.get(), 0), WAIT_TIMEOUT) << "the queue was filled";
+    // An error raised inside a call (a text longer than any, AOL hung in it while the about box is
+    // up) shows its box; a move of the about box held meanwhile does not run under it, and a close
+    // under it ends Snorva with the error's number.
+    ASSERT_TRUE(
+        sim::Control("--transfer --transfer-static1-extra 2147483647 --hang-on read 600000"));
+    ASSERT_TRUE(s.Pick(Item::About));
+    const auto box = s.ExpectBox(e2e::kAbout);
     ASSERT_TRUE(box);
+    const size_t from = s.Messages().size();
+    PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
+    ASSERT_TRUE(e2e::Sees(
+        [&] {
+            const auto log = s.Messages();
+            return log.size() > from &&
+                   log.back().room + " " + log.back().bytes == "transfer static WM_GETTEXTLENGTH";
+        },
+        "Snorva never came to wait in the read"));
+    PostMessageA(box->window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    ASSERT_TRUE(sim::Release());
+    HWND error = nullptr;
+    ASSERT_TRUE(e2e::Sees(
+        [&] {
+            for (HWND w : driver::FindWindows("#32770", "Snorva", s.Program().Id()))
+                if (w != box->window && IsWindowVisible(w)) error = w;
+            return error != nullptr;
+        },
+        "no error box"));
+    EXPECT_EQ(driver::GetText(GetDlgItem(error, 0xFFFF)), "Run-time error '6':\n\nOverflow");
+    EXPECT_FALSE(driver::WaitUntil([&] { return e2e::Moving(strip); }, 1000)) << "it ran";
     PostMessageA(strip, WM_CLOSE, 0, 0);
     EXPECT_TRUE(s.ExpectEnd(6));
 }
