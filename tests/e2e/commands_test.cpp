@@ -11,10 +11,9 @@ using e2e::UserLine;
 
 TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideATick) {
     Session s({.aol = "--version 8.0 --transfer"});
-    ASSERT_TRUE(s.Choose(Item::Info));    // only opens its submenu
-    ASSERT_TRUE(s.Choose(Item::IdleOff)); // while off: the line alone
-    ASSERT_TRUE(s.Choose(Item::IdleOn));
-    ASSERT_TRUE(s.Choose(Item::IdleOn));
+    // Info only opens its submenu; idle off while off says its line alone.
+    for (Item item : {Item::Info, Item::IdleOff, Item::IdleOn, Item::IdleOn})
+        ASSERT_TRUE(s.Choose(item));
     // Opened by a click on the menu glyph with idling on, the popup has its corner where the
     // click was (not where the pointer has gone since), its heading greyed and no item checked.
     const RECT strip = Rect(s.Window());

@@ -2,7 +2,6 @@
 # ./run's set-up on machines made of stand-ins: apt-get, dpkg(-query), sudo, id, the kernel's answer
 # to the i386 probe, cmake and Wine come first on PATH, answer as the real ones do, and write down
 # every call they take.
-# Usage: install_test.sh RUN (the ./run under test)
 set -uo pipefail
 run=$(realpath "${1:?usage: install_test.sh RUN}")
 work=$(mktemp -d)

@@ -21,7 +21,6 @@ class Process {
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return handle_.get(); }
     bool Running() const { return handle_ && WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT; }
-    // The exit status once the process has ended within `timeoutMs`.
     std::optional<DWORD> Wait(DWORD timeoutMs) const;
     void Kill() { handle_.reset(); }
 
@@ -36,7 +35,6 @@ class Process {
 // Starts `program` in `folder` (empty: its own); `at`: where its starter asks its window to be.
 Process Start(const std::wstring& program, const std::wstring& arguments,
               const std::wstring& folder = {}, std::optional<POINT> at = {});
-// Polls `done` every `stepMs` until it holds or `timeoutMs` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 10);
 
 // Top-level windows of a class (and title, unless null) of process `pid` (any when 0).
@@ -64,7 +62,6 @@ inline std::string Narrow(const std::wstring& text) {
     return {text.begin(), text.end()};
 }
 
-// Sets a dialog's edit to `text` and presses OK (or Cancel).
 bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
 
 struct MessageBoxInfo {
@@ -78,7 +75,6 @@ inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel un
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
 
-// The left button pressed, released or both at client coordinates; a key as the keyboard sends it.
 inline void PostButton(HWND window, UINT message, int x, int y) {
     PostMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
 }
@@ -135,7 +131,6 @@ class SnorvaRun {
   public:
     explicit SnorvaRun(const SnorvaSetup& setup = {});
     SnorvaRun(const SnorvaRun&) = delete;
-    // False when something could not be started; Error() says what.
     bool Started() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     Process& Program() { return program_; }
@@ -144,7 +139,6 @@ class SnorvaRun {
     std::vector<PostedLine> Lines() const { return ReadTranscript(transcript_); }
     // What the client's windows were sent, as its message log holds it: <window>, <message>.
     std::vector<PostedLine> Messages() const { return ReadTranscript(messages_); }
-    // Snorva's main window, shown or not; 0 before it exists.
     HWND Window() const { return FindProcessWindow(program_.Id(), kFormClass); }
     HWND WaitForHandleDialog(DWORD timeoutMs = 30000) const {
         return WaitForVisibleWindow("#32770", "handle", timeoutMs, program_.Id());
