@@ -33,7 +33,6 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     ASSERT_TRUE(s.Tick({})); // while off the timer's message changes nothing
     ASSERT_TRUE(s.Choose(Item::IdleOn));
     ASSERT_TRUE(s.Tick({UserLine(4), e2e::kDownload}));
-    EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"4"; }, 5000));
     ASSERT_TRUE(s.Choose(Item::About));
     ASSERT_TRUE(s.Choose(Item::Minimize));
     ASSERT_TRUE(s.Tick({UserLine(5), e2e::kDownload})); // minimized, it idles on

@@ -22,11 +22,11 @@ Session::Session(const driver::SnorvaSetup& setup, bool greet) : SnorvaRun(setup
 
 bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) {
     const size_t want = heard_ + expected.size();
-    std::optional<driver::MessageBoxInfo> box;
+    HWND box = nullptr;
     driver::WaitUntil(
         [&] {
             const size_t lines = Lines().size();
-            box = driver::WaitForMessageBox("Snorva", 0, Program().Id());
+            box = driver::WaitForVisibleWindow("#32770", "Snorva", 0, Program().Id());
             return lines > want || (!expected.empty() && lines == want) || box ||
                    !Program().Running();
         },
@@ -38,7 +38,8 @@ bool Session::Expect(const std::vector<std::string>& expected, DWORD timeoutMs) 
     heard_ += got.size();
     if (got == expected && (!expected.empty() || (!box && Program().Running()))) return true;
     ADD_FAILURE() << "expected the room to get next:" << List(expected)
-                  << "\n  it got:" << List(got) << (box ? "\n  and a box says: " + box->text : "")
+                  << "\n  it got:" << List(got)
+                  << (box ? "\n  and a box says: " + driver::GetText(GetDlgItem(box, 0xFFFF)) : "")
                   << (Program().Running() ? "" : "\n  and Snorva ended");
     return false;
 }
@@ -124,13 +125,11 @@ bool Session::Choose(Item item) {
         return Expect({kDisengaged});
     case Item::Unload:
         return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
-    case Item::About:
-        if (auto box = ExpectBox(kAbout)) {
-            EXPECT_FALSE(box->hasIcon);
-            driver::DismissMessageBox(box->window);
-            return Expect({}); // the box is gone, nothing posted, still running
-        }
-        return false;
+    case Item::About: { // then the box is gone, nothing posted, still running
+        const auto box = ExpectBox(kAbout);
+        if (box) driver::DismissMessageBox(box->window);
+        return box && Expect({});
+    }
     case Item::Minimize:
         return Sees([&] { return IsIconic(Window()) != FALSE; },
                     "minimize left the strip as it was");
@@ -176,14 +175,28 @@ bool Session::Drag(int dx, int dy) {
            Expect({});
 }
 
-std::optional<driver::MessageBoxInfo> Session::ExpectBox(const std::string& text) {
-    auto box = driver::WaitForMessageBox("Snorva", 10000, Program().Id());
-    const std::vector<std::string> ok{"OK"};
-    if (box && box->title == "Snorva" && box->text == text && box->buttons == ok) return box;
+std::optional<Box> Session::ExpectBox(const std::string& text) {
+    HWND box = nullptr;
+    std::string says = "none came"; // or what the last one said
+    driver::WaitUntil(
+        [&] {
+            for (HWND w : driver::FindWindows("#32770", "Snorva", Program().Id()))
+                if (IsWindowVisible(w) && (says = driver::GetText(GetDlgItem(w, 0xFFFF))) == text)
+                    return (box = w) != nullptr;
+            return false;
+        },
+        10000);
+    std::string reads = box ? driver::GetText(box) + ":" : ""; // its title, buttons and icons
+    for (HWND child = GetWindow(box, GW_CHILD); box && child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[8] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "Button") == 0) reads += " " + driver::GetText(child);
+        if (SendMessageA(child, STM_GETICON, 0, 0)) reads += " icon";
+    }
+    if (reads == "Snorva: OK") return Box{box};
     ADD_FAILURE() << "expected a box titled Snorva, saying: " << text << "\n  "
-                  << (box ? "it is titled " + box->title + ", says: " + box->text + ", with " +
-                                std::to_string(box->buttons.size()) + " buttons"
-                          : "none came");
+                  << (box ? "it reads " + reads : "it says: " + says);
     return std::nullopt;
 }
 

@@ -107,6 +107,9 @@ inline double CpuMs(HWND window) { // of Snorva's process so far; throws on no a
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
+struct Box {
+    HWND window;
+};
 class Session : public driver::SnorvaRun {
   public:
     // Snorva beside the simulated client; with `greet`, past its dialog to its greeting, shown.
@@ -131,8 +134,8 @@ class Session : public driver::SnorvaRun {
     bool Restore();
     // Drags the strip by (dx, dy) as a person does, and sees it follow the pointer there.
     bool Drag(int dx, int dy);
-    // A box of Snorva's titled "Snorva", saying `text`, with one button, OK; left open.
-    std::optional<driver::MessageBoxInfo> ExpectBox(const std::string& text);
+    // A box of Snorva's saying `text`: titled Snorva, its one button OK, no icon; left open.
+    std::optional<Box> ExpectBox(const std::string& text);
     bool ExpectEnd(DWORD status);
 
   private:

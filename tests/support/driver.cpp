@@ -16,7 +16,7 @@ std::optional<DWORD> Process::Wait(DWORD timeoutMs) const {
     return status;
 }
 
-void Process::Killer::operator()(HANDLE process) const {
+void KillProcess(HANDLE process) {
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 0xDEAD);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
@@ -82,21 +82,6 @@ bool AnswerDialog(HWND dialog, const std::string& text, bool ok) {
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageA(button, BM_CLICK, 0, 0);
     return true;
-}
-
-std::optional<MessageBoxInfo> WaitForMessageBox(const char* title, DWORD timeoutMs, DWORD pid) {
-    MessageBoxInfo info;
-    if (!(info.window = WaitForVisibleWindow("#32770", title, timeoutMs, pid))) return std::nullopt;
-    info.title = GetText(info.window);
-    info.text = GetText(GetDlgItem(info.window, 0xFFFF));
-    for (HWND child = GetWindow(info.window, GW_CHILD); child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[32] = {};
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Button") == 0) info.buttons.push_back(GetText(child));
-        info.hasIcon |= lstrcmpiA(name, "Static") == 0 && SendMessageA(child, STM_GETICON, 0, 0);
-    }
-    return info;
 }
 
 void PostKey(HWND window, UINT virtualKey) {

@@ -1,17 +1,19 @@
 #pragma once
 // Drives Snorva from another process as a person would, from a copy of its program folder beside
 // the simulated AOL client. Free of any test framework: the demo and the benchmarks use it too.
+#include "win/owners.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace driver {
 
+void KillProcess(HANDLE process); // unless it has ended; then closes the handle
 // A started process; killed when dropped while still running.
 class Process {
   public:
@@ -25,10 +27,7 @@ class Process {
     void Kill() { handle_.reset(); }
 
   private:
-    struct Killer {
-        void operator()(HANDLE process) const;
-    };
-    std::unique_ptr<void, Killer> handle_;
+    Owned<HANDLE, KillProcess> handle_;
     DWORD id_ = 0;
 };
 
@@ -64,13 +63,6 @@ inline std::string Narrow(const std::wstring& text) {
 
 bool AnswerDialog(HWND dialog, const std::string& text, bool ok = true);
 
-struct MessageBoxInfo {
-    HWND window = nullptr;
-    std::string title, text;          // as it reads (the search ignores case); static 0xFFFF
-    std::vector<std::string> buttons; // texts of its buttons, in child order
-    bool hasIcon = false;
-};
-std::optional<MessageBoxInfo> WaitForMessageBox(const char* title, DWORD timeoutMs, DWORD pid = 0);
 inline void DismissMessageBox(HWND box) { // OK: WM_CLOSE would answer Cancel under Wine
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 }
