@@ -38,7 +38,6 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
         Session s(
             AsShipped({.aol = "--version 8.0 --transfer",
                        .folderName = nt ? L"\u0421\u043D\u043E\u0440\u0432\u0430" : L"snorva"}));
-        ASSERT_TRUE(IsWindowVisible(s.Window()));
         EXPECT_EQ(e2e::Outline(s.Window()), e2e::SkinOutline());
         EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"0"; }, 10000));
         ASSERT_TRUE(s.Choose(Item::IdleOn));
