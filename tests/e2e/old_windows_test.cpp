@@ -39,14 +39,12 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
             AsShipped({.aol = "--version 8.0 --transfer",
                        .folderName = nt ? L"\u0421\u043D\u043E\u0440\u0432\u0430" : L"snorva"}));
         EXPECT_EQ(e2e::Outline(s.Window()), e2e::SkinOutline());
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"0"; }, 10000));
         ASSERT_TRUE(s.Choose(Item::IdleOn));
         ASSERT_TRUE(s.Tick({e2e::UserLine(1), e2e::kDownload}));
         ASSERT_TRUE(s.Choose(Item::IdleOff)); // no tick of the timer's own from here on
         ASSERT_TRUE(s.Choose(Item::About));
         ASSERT_TRUE(s.Choose(Item::Minimize));
         ASSERT_TRUE(s.Restore());
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(s.Window()) == L"1"; }, 10000));
         ASSERT_TRUE(s.Choose(Item::Unload));
     }
     const std::pair<driver::SnorvaSetup, DWORD> errors[] = {
