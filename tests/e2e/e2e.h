@@ -147,7 +147,7 @@ class Session : public driver::SnorvaRun {
 };
 
 // Snorva, started without greeting, ends in its box of error `number` saying `text`, its window
-// never shown, nothing posted, running until the box is closed. AOL is asked after the handle
+// not shown, nothing posted, running until the box is closed. AOL is asked after the handle
 // (13, 70); any other error comes before the handle dialog, which would hold it back.
 inline void ExpectStartUpError(Session& s, DWORD number, const std::string& text) {
     const bool asksAol = number == 13 || number == 70;
