@@ -153,7 +153,7 @@ inline void ExpectStartUpError(Session& s, DWORD number, const std::string& text
     const bool asksAol = number == 13 || number == 70;
     HWND dialog = asksAol ? s.WaitForHandleDialog() : nullptr;
     ASSERT_TRUE(!asksAol || (dialog && driver::AnswerDialog(dialog, "me")));
-    driver::WaitForMessageBox("Snorva", 30000, s.Program().Id());
+    driver::WaitForVisibleWindow("#32770", "Snorva", 30000, s.Program().Id());
     auto box = s.ExpectBox(text);
     ASSERT_TRUE(box);
     EXPECT_FALSE(IsWindowVisible(s.Window()));
