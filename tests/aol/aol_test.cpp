@@ -57,36 +57,25 @@ LRESULT WINAPI AnswersZeroAfterOldRefusals(HWND window, UINT message, WPARAM wPa
     return message == WM_SETTEXT ? 0 : answer;
 }
 
-TEST(ChatRoom, EachLineGoesIntoTheFirstRealRoomsInputOrNowhereAndNoOldRefusalStopsIt) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"--decoys 4 --rooms 2 --transfer --transfer-first", "room1"},
-        {"--version 6.0 --input second", nullptr}, // above 5 into the room's first RICHCNTL
-        {"--version 5.0", "room1"},                // up to 5 into its second
-        {"--version 5.0 --input first", nullptr},
-        {"--version 7.0 --single-input", "room1"},
-        {"--version 4.0 --single-input", nullptr},
-        {"--rooms 0 --decoys 4", nullptr},
-        {"--rooms 2 --room-closes-on-text", nullptr}}; // each closes as it takes the line
-
-    SendToAol = AnswersZeroAfterOldRefusals; // on whichever thread sends to AOL
-    for (const auto& [options, room] : rows) {
-        SCOPED_TRACE(options);
-        Client client(options);
-        ASSERT_TRUE(client.started);
-        // The second line's WM_SETTEXT comes after the first line's Enter.
-        EXPECT_NO_THROW(for (int i = 0; i < 2; ++i) ChatSend(L"hi \u00B7 there"));
-        const std::string line = room ? room + std::string("\thi \xB7 there\n") : "";
-        EXPECT_EQ(client.Posted(), line + line);
-    }
-    SendToAol = SendMessageA;
-}
-
-TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
+// Each row: the client, the fields it gives (none: no transfer window), the room that takes the
+// lines (none: nowhere).
+TEST(ChatRoomAndTransferWindow, FirstRealRoomTakesEachLineFirstRealTransferWindowGivesTheFields) {
     const std::string transfer = "--transfer --transfer-file photo.jpg --transfer-percent 45 "
                                  "--transfer-minutes 3 ";
     const Fields photo{L"photo.jpg", L"45", L"3 minutes"};
-    const std::pair<std::string, std::optional<Fields>> rows[] = {
-        {"--lookalike", std::nullopt}, // "Now downloading" with a small d
+    const struct {
+        std::string options;
+        std::optional<Fields> fields;
+        const char* room = "room1";
+    } rows[] = {
+        {"--version 6.0 --input second", {}, nullptr}, // above 5 into the room's first RICHCNTL
+        {"--version 5.0", {}},                         // up to 5 into its second
+        {"--version 5.0 --input first", {}, nullptr},
+        {"--version 7.0 --single-input", {}},
+        {"--version 4.0 --single-input", {}, nullptr},
+        {"--rooms 0 --decoys 4", {}, nullptr},
+        {"--rooms 2 --room-closes-on-text", {}, nullptr}, // each closes as it takes the line
+        {"--lookalike", std::nullopt},                    // "Now downloading" with a small d
         {transfer, photo},
         {transfer + "--rooms 2 --decoys 4", photo},
         {transfer + "--lookalike-caption \"file transfer - 5%\" "
@@ -123,15 +112,20 @@ TEST(TransferWindow, FoundAmongLookAlikesAndItsTextsGiveTheFields) {
          "--transfer-static2 \"about 3 minutes remaining. w\\{1048575}\"",
          Fields{L"photo_of_the_da", L"45 " + std::wstring(1 << 20, L'z'),
                 L"3 minutes " + std::wstring(1 << 20, L'w')}}};
-    for (const auto& [options, fields] : rows) {
+    SendToAol = AnswersZeroAfterOldRefusals; // on whichever thread sends to AOL
+    for (const auto& [options, fields, room] : rows) {
         SCOPED_TRACE(options.substr(0, 200));
         Client client(options);
         ASSERT_TRUE(client.started);
         const Fields read = ReadFields();
         EXPECT_TRUE(read == fields.value_or(Fields{L"n/a", L"n/a", L"n/a"}));
-        ChatSend(read[0] + read[1] + read[2]); // posted whole, however long
-        EXPECT_TRUE(client.Posted() == "room1\t" + Narrow(read[0] + read[1] + read[2]) + "\n");
+        // Posted whole, however long; the second line's WM_SETTEXT comes after the first's Enter.
+        const std::wstring text = read[0] + read[1] + read[2];
+        EXPECT_NO_THROW(for (int i = 0; i < 2; ++i) ChatSend(text));
+        const std::string line = room ? room + ("\t" + Narrow(text) + "\n") : "";
+        EXPECT_TRUE(client.Posted() == line + line);
     }
+    SendToAol = SendMessageA;
 }
 
 HWND Window(const char* name, const char* text, HWND parent = nullptr,
