@@ -68,14 +68,11 @@ TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
     EXPECT_EQ(lines::CounterText(1e16), L"10000000000000000"); // no grouping, no exponent
 }
 
-std::vector<double> handled; // when each watched message was handled, after the pause began
+std::vector<double> handled; // when each timer was handled, after the pause began
 double start = 0;
-LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP && message != WM_TIMER)
-        return DefWindowProcW(window, message, wParam, lParam);
+void CALLBACK Handle(HWND, UINT, UINT_PTR timer, DWORD) {
     handled.push_back(MonotonicSeconds() - start);
-    KillTimer(window, wParam); // the timer once; WM_APP comes with 0
-    return 0;
+    KillTimer(nullptr, timer); // once
 }
 
 double CpuSeconds() { // kernel and user time
@@ -86,13 +83,12 @@ double CpuSeconds() { // kernel and user time
 }
 
 TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
-    HWND window = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Watch));
-    PostMessageW(window, WM_APP, 0, 0);
+    SetTimer(nullptr, 0, 1, Handle);
+    Sleep(50); // due: its WM_TIMER waits to be handled
     for (double none : {0.0, -2.5, std::nan("")})
         Pause(none);
     EXPECT_TRUE(handled.empty()) << "a pause of no time handled events";
-    SetTimer(window, 1, 150, nullptr);
+    SetTimer(nullptr, 0, 150, Handle);
     const double cpu = CpuSeconds();
     start = MonotonicSeconds();
     Pause(1.5);
@@ -100,7 +96,7 @@ TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
     EXPECT_LT(CpuSeconds() - cpu, 0.1) << "a spinning pause burns its whole time";
     ASSERT_EQ(handled.size(), 2u);
     EXPECT_TRUE(handled[0] <= handled[1] && handled[1] >= 0.14 && handled[1] < 1.0)
-        << "the posted message first, the timer when due, long before the end: " << handled[1];
+        << "the waiting timer first, the other when due, long before the end: " << handled[1];
 }
 
 } // namespace
