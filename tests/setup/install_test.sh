@@ -87,7 +87,6 @@ rows=(
     "_setup test PROBE=yes SNORVA_TEST_ARCH=x86_64 | x86_64 0 ui $amd64 | ^run: installing"
     "_setup demo UPDATE=once | x86_64 0 uzui $amd64,x11-apps | update failed; again in 10 s"
     "_setup test UPDATE=clock | x86_64 0 ui $amd64 | runs no i386 programs.*not valid yet.*update failed \(above\); installing from"
-    "_setup test UPDATE=never | x86_64 0 uzuzui $amd64 | update failed \(above\); installing from"
     "_setup test PROBE=yes UPDATE=never INSTALL=i386 | x86_64 0 auzuzuiri $amd64 | update failed.*broken.*x86_64 build instead"
     "_setup test PROBE=yes FOREIGN=i386 INSTALL=i386 | x86_64 0 uii $amd64 | x86_64 build instead"
     "_setup test PROBE=yes INSTALL=fail | - 1 auir $i386 | could not install cmake .*wine32:i386 \(apt"
