@@ -1,6 +1,7 @@
 // Snorva's AOL code against the simulated client's windows, in this process or apart (its menus
 // then read through menuhook.dll): rooms, the transfer window, the version, the helper, the wait.
 #include "aol/aol.h"
+#include "aol/menu_remote.h"
 #include "aol/menuhook/menu_reply.h"
 #include "chat/chat.h"
 #include "download/download.h"
@@ -217,13 +218,9 @@ TEST(MenuHelper, AnswersOnlyAWholeRequestForTheWindowItWokeAndWritesNothingElse)
     for (size_t row = 0; row < std::size(rows); ++row) {
         const auto& [what, spoil] = rows[row];
         SCOPED_TRACE(what);
-        char name[menureply::kNameSize];
-        menureply::FormatName(name, GetCurrentProcessId(), ++number);
-        const OwnedHandle mapping(
-            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMapped, name));
-        const OwnedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, kMapped));
-        ASSERT_TRUE(view);
-        auto* bytes = static_cast<unsigned char*>(view.get());
+        const SharedReply shared(++number, kMapped);
+        unsigned char* bytes = shared.View();
+        ASSERT_TRUE(bytes);
         Request r{{menureply::kMagic, id, kMapped, menureply::Pending, 0, 0, 0, 0},
                   frame,
                   GetCurrentProcessId(),
