@@ -71,13 +71,11 @@ TEST(ChatRoomAndTransferWindow, FirstRealRoomTakesEachLineFirstRealTransferWindo
     } rows[] = {
         {"--version 6.0 --input second", {}, nullptr}, // above 5 into the room's first RICHCNTL
         {"--version 5.0", {}},                         // up to 5 into its second
-        {"--version 5.0 --input first", {}, nullptr},
         {"--version 7.0 --single-input", {}},
         {"--version 4.0 --single-input", {}, nullptr},
         {"--rooms 0 --decoys 4", {}, nullptr},
         {"--rooms 2 --room-closes-on-text", {}, nullptr}, // each closes as it takes the line
         {"--lookalike", std::nullopt},                    // "Now downloading" with a small d
-        {transfer, photo},
         {transfer + "--rooms 2 --decoys 4", photo},
         {transfer + "--lookalike-caption \"file transfer - 5%\" "
                     "--lookalike-static \"Now Downloading x\"",
