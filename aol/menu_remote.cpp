@@ -40,27 +40,6 @@ const Helper* LoadHelper() {
     return &helper;
 }
 
-// The shared memory of one request, named after this process and the request's number. A name
-// somebody else already holds is refused: the answers must come from the helper alone.
-class SharedReply {
-  public:
-    SharedReply(std::uint32_t request, std::uint32_t size) {
-        char name[kNameSize];
-        FormatName(name, GetCurrentProcessId(), request);
-        HANDLE mapping =
-            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
-        if (!mapping) return;
-        mapping_.reset(mapping);
-        if (GetLastError() == ERROR_ALREADY_EXISTS) return;
-        view_.reset(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size));
-    }
-    unsigned char* View() const { return static_cast<unsigned char*>(view_.get()); }
-
-  private:
-    OwnedHandle mapping_;
-    OwnedView view_;
-};
-
 enum class Outcome { Answered, TooSmall, NoAnswer };
 
 struct Reply {
@@ -130,6 +109,17 @@ Reply Ask(const Helper& helper, HWND window, DWORD thread, std::uint32_t size,
 }
 
 } // namespace
+
+SharedReply::SharedReply(std::uint32_t request, std::uint32_t size) {
+    char name[kNameSize];
+    FormatName(name, GetCurrentProcessId(), request);
+    HANDLE mapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+    if (!mapping) return;
+    mapping_.reset(mapping);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return;
+    view_.reset(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size));
+}
 
 bool MenuMustBeReadInsideOwner(HWND window, HMENU bar, int directCount) {
     if (!window || !bar || directCount != -1) return false;

@@ -1,9 +1,12 @@
 #pragma once
 // Reading a menu bar from inside the process that owns it, for window systems that keep menus
 // per process (Wine): the answers the version probe's menu calls would get there. Used by
-// MenuBar (aol.h) alone.
+// MenuBar (aol.h), whose requests the helper's test makes with SharedReply too.
+#include "win/owners.h"
+
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,18 @@ struct MenuAnswers {
     int barCount = -1;
     std::vector<int> subCounts; // per bar position: its submenu's item count, -1 for none
     std::string texts;          // menureply::kTextCapacity bytes per submenu item, in probe order
+};
+
+// The shared memory of one request, named after this process and the request's number. A name
+// somebody else already holds is refused: the answers must come from the helper alone.
+class SharedReply {
+  public:
+    SharedReply(std::uint32_t request, std::uint32_t size);
+    unsigned char* View() const { return static_cast<unsigned char*>(view_.get()); }
+
+  private:
+    OwnedHandle mapping_;
+    OwnedView view_;
 };
 
 // Whether `window`'s menu bar must be read inside its owner: it belongs to another process,

@@ -56,12 +56,19 @@ inline bool HalfASecondApart(double first, double second) { // ms; a busy machin
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
 
-// A change to the program folder's copy before Snorva starts; Put copies `from` in as `name`.
+// A change to the program folder's copy before Snorva starts; Put copies `from` in as `name`,
+// Delete deletes `name`.
 using Change = std::function<void(const std::wstring& folder)>;
 inline Change Put(const std::string& from, const wchar_t* name) {
     return [=](const std::wstring& folder) {
         CopyFileW(driver::Widen(from).c_str(), (folder + name).c_str(), FALSE);
     };
+}
+inline Change Delete(const wchar_t* name) {
+    return [=](const std::wstring& folder) { DeleteFileW((folder + name).c_str()); };
+}
+inline std::string NotFound(const std::wstring& path) { // a file of the program folder's copy
+    return "Run-time error '53':\n\nFile not found: " + driver::Narrow(path);
 }
 // The simulated client on a thread of Snorva's process (unseen_windows.cpp), as on Windows.
 inline driver::SnorvaSetup Inside(const std::string& options) {
@@ -141,5 +148,22 @@ class Session : public driver::SnorvaRun {
   private:
     size_t heard_ = 0; // lines of the room that a step confirmed so far
 };
+
+// Snorva, started without greeting, ends in its box of error `number` saying `text`, its window
+// not shown, nothing posted, running until the box is closed. AOL is asked after the handle
+// (13, 70); any other error comes before the handle dialog, which would hold it back.
+inline void ExpectStartUpError(Session& s, DWORD number, const std::string& text) {
+    const bool asksAol = number == 13 || number == 70;
+    HWND dialog = asksAol ? s.WaitForHandleDialog() : nullptr;
+    ASSERT_TRUE(!asksAol || (dialog && driver::AnswerDialog(dialog, "me")));
+    driver::WaitForVisibleWindow("#32770", "Snorva", 30000, s.Program().Id());
+    auto box = s.ExpectBox(text);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(IsWindowVisible(s.Window()));
+    EXPECT_TRUE(s.Program().Running()) << "ended before its box was closed";
+    driver::DismissMessageBox(box->window);
+    EXPECT_TRUE(s.ExpectEnd(number));
+    EXPECT_TRUE(s.Lines().empty());
+}
 
 } // namespace e2e

@@ -49,7 +49,6 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
         bool greet = true;
         bool boxed = false; // idling on, AOL closed, then `enter`, which ends in the box
     } rows[] = {
-        {"idle", [](Session&) { return true; }, still, logOff},
         {"AOL gone", CloseAol, still, {LogOff, CloseGlyph}},
         {"waiting",
          [](Session& s) {

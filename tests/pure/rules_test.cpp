@@ -10,28 +10,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
-
-std::string Show(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
     const struct {
         std::wstring text, find, replacement, result;
         int pumps; // events handled: once per replacement, or once for none
-    } rows[] = {{L"Now Downloading ABC.ZIP", L"now ", L"", L"Downloading ABC.ZIP", 1},
-                {L"This is it", L"IS ", L"", L"Thit", 2}, // inside a word too
-                {L"x\u00C9t\u00C9", L"\u00E9t\u00E9", L"", L"x", 1},
+    } rows[] = {{L"x\u00C9t\u00C9", L"\u00E9t\u00E9", L"", L"x", 1},
                 {L"aXbxc", L"x", L"-Y-", L"a-Y-b-Y-c", 2}, // in its own case
                 {L"AOAOL L x", L"AOL ", L"", L"AOL x", 1}, // what head and tail make stays
                 {L"aaa", L"a", L"aa", L"aaaaaa", 3},
                 {L"aaaa", L"aa", L"b", L"bb", 2},
-                {L"aaa", L"aa", L"", L"a", 1},
                 {L"%45%", L"%", L"", L"45", 2},
                 {L"abc", L"ABC", L"", L"", 1},
-                {L"abc", L"x", L"zz", L"abc", 1},
                 {L"abc", L"", L"zz", L"abc", 1},
                 {L"", L"a", L"zz", L"", 1},
                 {L"ab", L"abc", L"zz", L"ab", 1},
@@ -40,10 +33,9 @@ TEST(ReplaceText, LeftToRightIgnoringCaseNeverSearchingWhatItInserted) {
     for (const auto& row : rows) {
         std::wstring text = row.text;
         int pumps = 0;
-        EXPECT_EQ(ReplaceText(text, row.find, row.replacement, [&] { ++pumps; }), row.result)
-            << Show(row.text.substr(0, 40)) << " / " << Show(row.find);
-        EXPECT_EQ(text, row.result);
-        EXPECT_EQ(pumps, row.pumps) << Show(row.text.substr(0, 40)) << " / " << Show(row.find);
+        const std::wstring result = ReplaceText(text, row.find, row.replacement, [&] { ++pumps; });
+        EXPECT_EQ(std::tuple(result, text, pumps), std::tuple(row.result, row.result, row.pumps))
+            << row.text.substr(0, 40) << " / " << row.find;
     }
     // The handler, run once per replacement, may replace too.
     std::wstring text = L"a.b.c", inner = L"XyX", nested;
@@ -72,36 +64,31 @@ TEST(Counter, CountsOnFromItsCaptionInPlainDigits) {
     const std::pair<const wchar_t*, const wchar_t*> rows[] = {
         {L"0", L"1"}, {L"9", L"10"}, {L"99", L"100"}, {L"41", L"42"}, {L"", L"1"}, {L"abc", L"1"}};
     for (const auto& [caption, next] : rows)
-        EXPECT_EQ(lines::CounterText(lines::CounterValue(caption) + 1), next) << Show(caption);
+        EXPECT_EQ(lines::CounterText(lines::CounterValue(caption) + 1), next) << caption;
     EXPECT_EQ(lines::CounterText(1e16), L"10000000000000000"); // no grouping, no exponent
 }
 
-std::vector<double> handled; // when each watched message was handled, after the pause began
+std::vector<double> handled; // when each timer was handled, after the pause began
 double start = 0;
-LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP && message != WM_TIMER)
-        return DefWindowProcW(window, message, wParam, lParam);
+void CALLBACK Handle(HWND, UINT, UINT_PTR timer, DWORD) {
     handled.push_back(MonotonicSeconds() - start);
-    KillTimer(window, wParam); // the timer once; WM_APP comes with 0
-    return 0;
+    KillTimer(nullptr, timer); // once
 }
 
-double CpuSeconds() {
-    FILETIME times[4];
-    GetThreadTimes(GetCurrentThread(), &times[0], &times[1], &times[2], &times[3]);
-    return (ULARGE_INTEGER{{times[2].dwLowDateTime, times[2].dwHighDateTime}}.QuadPart +
-            ULARGE_INTEGER{{times[3].dwLowDateTime, times[3].dwHighDateTime}}.QuadPart) /
-           1e7;
+double CpuSeconds() { // kernel and user time
+    FILETIME t[4];
+    GetThreadTimes(GetCurrentThread(), &t[0], &t[1], &t[2], &t[3]);
+    return 1e-7 * (double(t[2].dwLowDateTime) + t[3].dwLowDateTime +
+                   4294967296.0 * (double(t[2].dwHighDateTime) + t[3].dwHighDateTime));
 }
 
 TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
-    HWND window = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Watch));
-    PostMessageW(window, WM_APP, 0, 0);
+    SetTimer(nullptr, 0, 1, Handle);
+    Sleep(50); // due: its WM_TIMER waits to be handled
     for (double none : {0.0, -2.5, std::nan("")})
         Pause(none);
     EXPECT_TRUE(handled.empty()) << "a pause of no time handled events";
-    SetTimer(window, 1, 150, nullptr);
+    SetTimer(nullptr, 0, 150, Handle);
     const double cpu = CpuSeconds();
     start = MonotonicSeconds();
     Pause(1.5);
@@ -109,7 +96,7 @@ TEST(Pause, HandlesWhatArrivesWhenItArrivesAndSleepsInBetween) {
     EXPECT_LT(CpuSeconds() - cpu, 0.1) << "a spinning pause burns its whole time";
     ASSERT_EQ(handled.size(), 2u);
     EXPECT_TRUE(handled[0] <= handled[1] && handled[1] >= 0.14 && handled[1] < 1.0)
-        << "the posted message first, the timer when due, long before the end: " << handled[1];
+        << "the waiting timer first, the other when due, long before the end: " << handled[1];
 }
 
 } // namespace
