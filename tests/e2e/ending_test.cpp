@@ -28,9 +28,15 @@ bool UnderTheBox(Session& s) {
     for (int i = 0; i < 3; ++i)
         handled &= e2e::Send(strip, WM_TIMER, Form1::kTimer1).has_value();
     const auto box = s.ExpectBox(e2e::kNoAol);
-    return handled && box && s.Program().Running() && e2e::Counter(strip) == counter &&
-           driver::CountVisibleWindows("#32770", s.Program().Id()) == 1 &&
-           !IsWindowEnabled(strip) && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    const auto is = [](bool holds, const char* what) { // each said when it fails
+        if (!holds) ADD_FAILURE() << "under the box: " << what;
+        return holds;
+    };
+    return is(handled, "a click or tick went unhandled") & is(box.has_value(), "no box") &
+           is(e2e::Counter(strip) == counter, "the counter changed") &
+           is(driver::CountVisibleWindows("#32770", s.Program().Id()) == 1, "not one box") &
+           is(!IsWindowEnabled(strip), "the strip enabled") &
+           is(box && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST, "not topmost");
 }
 
 // A log-off, asked first, is never refused; one another program cancelled changes nothing; a real
@@ -99,7 +105,8 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
             EXPECT_TRUE(e2e::Send(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF).value_or(0))
                 << "the log-off was refused";
             EXPECT_TRUE(e2e::Send(strip, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF));
-            EXPECT_TRUE(s.Program().Running() && holds(s)) << "the cancelled log-off changed it";
+            EXPECT_TRUE(s.Program().Running()) << "the cancelled log-off ended it";
+            EXPECT_TRUE(holds(s)) << "the cancelled log-off changed it";
             const size_t said = s.Lines().size();
             if (end == LogOff) // sent, as Windows sends it
                 SendNotifyMessageA(strip, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
