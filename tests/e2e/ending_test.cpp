@@ -21,7 +21,11 @@ bool CloseAol(Session& s) {
 }
 bool UnderTheBox(Session& s) {
     HWND strip = s.Window();
-    const std::wstring counter = e2e::Counter(strip);
+    // Read once the screen shows the strip whole: a popup just closed over it leaves its pixels
+    // there until the window system draws the strip again.
+    std::wstring counter;
+    e2e::Sees([&] { return std::iswdigit((counter = e2e::Counter(strip))[0]); },
+              "the strip is not shown whole");
     const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     bool handled = e2e::Send(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) &&
                    e2e::Send(strip, WM_LBUTTONUP, 0, glyph);
