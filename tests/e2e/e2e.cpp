@@ -50,24 +50,32 @@ bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD t
     return false;
 }
 
-// The press is sent, then the release, whose handler runs the popup or the move loop until it
-// ends: the window system may cancel either at once, and a release handled to its end without
-// `took` seen has surely started nothing that stays; so click again.
+// The press is posted, as a person's comes, with the pointer's place as the last message's (where
+// the window system's move loop starts from), and seen taken in by the capture it takes; then the
+// release is sent, whose handler runs the popup or the move loop until it ends: the window system
+// may cancel either at once, and a release handled to its end without `took` seen has surely
+// started nothing that stays; so click again.
 static ULONG_PTR clicks = 0, ended = 0; // the last click made, the last whose release returned
 static void CALLBACK Ended(HWND, UINT, ULONG_PTR click, LRESULT) {
     ended = click;
 }
 
 bool Session::Click(POINT at, const std::function<bool()>& took, const std::string& failure) {
-    const LPARAM point = MAKELPARAM(at.x, at.y);
     ULONG_PTR mine = 0;
+    bool pressed = false;
     MSG unused;
     return Sees(
         [&] {
             PeekMessageA(&unused, nullptr, 0, 0, PM_NOREMOVE); // takes in what Ended is told
             if (took()) return true;
-            if ((!mine || ended == mine) && Send(Window(), WM_LBUTTONDOWN, MK_LBUTTON, point))
-                SendMessageCallbackA(Window(), WM_LBUTTONUP, 0, point, Ended, mine = ++clicks);
+            if (pressed && GuiThread(Window()).hwndCapture == Window())
+                SendMessageCallbackA(Window(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y), Ended,
+                                     mine = ++clicks);
+            else if (!pressed && (!mine || ended == mine))
+                driver::PostButton(Window(), WM_LBUTTONDOWN, at.x, at.y);
+            else
+                return false;
+            pressed = !pressed;
             return false;
         },
         failure);
