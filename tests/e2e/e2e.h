@@ -149,6 +149,16 @@ class Session : public driver::SnorvaRun {
     size_t heard_ = 0; // lines of the room that a step confirmed so far
 };
 
+// Sees Snorva wait on a hung AOL in `message` ("<window> <message>"), the last one AOL's windows
+// took since message `from` of their log.
+inline bool SeesWaitIn(const Session& s, size_t from, const std::string& message) {
+    const auto waits = [&] {
+        const std::vector<driver::PostedLine> log = s.Messages();
+        return log.size() > from && log.back().room + " " + log.back().bytes == message;
+    };
+    return Sees(waits, "Snorva never came to wait in " + message);
+}
+
 // Snorva, started without greeting, ends in its box of error `number` saying `text`, its window
 // not shown, nothing posted, running until the box is closed. AOL is asked after the handle
 // (13, 70); any other error comes before the handle dialog, which would hold it back.
