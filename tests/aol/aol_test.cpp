@@ -30,13 +30,6 @@ struct Client {
     ~Client() {
         if (!own && started) sim::StopInProcess();
     }
-    // The lines its rooms took, each as "<room>\t<bytes>\n".
-    std::string Posted() const {
-        std::string posted;
-        for (const driver::PostedLine& line : driver::ReadTranscript(transcript))
-            posted += line.room + "\t" + line.bytes + "\n";
-        return posted;
-    }
     driver::TempFolder temp;
     std::wstring transcript = temp.Path() + L"\\transcript.txt";
     bool own, started = false;
@@ -122,7 +115,10 @@ TEST(ChatRoomAndTransferWindow, FirstRealRoomTakesEachLineFirstRealTransferWindo
         const std::wstring text = read[0] + read[1] + read[2];
         EXPECT_NO_THROW(for (int i = 0; i < 2; ++i) ChatSend(text));
         const std::string line = room ? room + ("\t" + Narrow(text) + "\n") : "";
-        EXPECT_TRUE(client.Posted() == line + line);
+        std::string posted; // the lines the rooms took
+        for (const driver::PostedLine& took : driver::ReadTranscript(client.transcript))
+            posted += took.room + "\t" + took.bytes + "\n";
+        EXPECT_TRUE(posted == line + line);
     }
     SendToAol = SendMessageA;
 }
