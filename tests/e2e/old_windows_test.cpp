@@ -37,7 +37,7 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
         Session s(
             AsShipped({.aol = "--version 8.0 --transfer",
                        .folderName = nt ? L"\u0421\u043D\u043E\u0440\u0432\u0430" : L"snorva"}));
-        EXPECT_EQ(Outline(s.Window()), SkinOutline());
+        EXPECT_EQ(Outline(s.Window()), kSkinOutline);
         ASSERT_TRUE(s.Choose(Item::IdleOn));
         ASSERT_TRUE(s.Tick({UserLine(1), kDownload}));
         ASSERT_TRUE(s.Choose(Item::IdleOff)); // no tick of the timer's own from here on

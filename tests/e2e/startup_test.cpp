@@ -94,7 +94,7 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
         // The counter shows, but where the corner's outline leaves it out.
         const std::wstring counter = outline == Corner ? L"" : L"0";
         EXPECT_TRUE(driver::WaitUntil([&] { return Counter(strip) == counter; }, 5000));
-        const std::string cut = e2e::Outline(strip), band = SkinOutline();
+        const std::string cut = e2e::Outline(strip), band = kSkinOutline;
         const auto in = [&](int x, int y) {
             return cut.size() == band.size() && cut[y * 113 + x] == '+';
         };
