@@ -33,25 +33,23 @@ const std::string kAbout = "i made this because i need an AOL8+win98 idler. ifac
 const std::string kNoAol = "Run-time error '13':\n\nType mismatch\n\nNo AOL client is running, or "
                            "its version could not be told: start AOL, enter a chat room, then "
                            "start Snorva again.";
-// The strip's outline, a line per row of pixels: '+' inside, '.' outside; "none" without one.
-inline std::string Outline(HWND window) {
-    OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(window, region.get()) == ERROR) return "none";
+// The strip's 112 x 21 pixels, a line per row: '+' where `inside`, '.' elsewhere.
+inline std::string Drawn(const std::function<bool(int x, int y)>& inside) {
     std::string pixels;
     for (int y = 0; y < 21; ++y, pixels += '\n')
         for (int x = 0; x < 112; ++x)
-            pixels += PtInRegion(region.get(), x, y) ? '+' : '.';
+            pixels += inside(x, y) ? '+' : '.';
     return pixels;
+}
+// The strip's outline, so drawn; "none" without one.
+inline std::string Outline(HWND window) {
+    OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, region.get()) == ERROR) return "none";
+    return Drawn([&](int x, int y) { return PtInRegion(region.get(), x, y) != FALSE; });
 }
 // The outline cut from the shipped skin: its ends slant down to the right a pixel a row from 0
 // and 91.
-inline std::string SkinOutline() {
-    std::string band;
-    for (int y = 0; y < 21; ++y, band += '\n')
-        for (int x = 0; x < 112; ++x)
-            band += x >= y && x < y + 92 ? '+' : '.';
-    return band;
-}
+const std::string kSkinOutline = Drawn([](int x, int y) { return x >= y && x < y + 92; });
 inline bool HalfASecondApart(double first, double second) { // ms; a busy machine stretches it
     return second - first >= 500.0 - 0.01 && second - first <= 3000.0;
 }
@@ -148,6 +146,16 @@ class Session : public driver::SnorvaRun {
   private:
     size_t heard_ = 0; // lines of the room that a step confirmed so far
 };
+
+// Sees Snorva wait on a hung AOL in `message` ("<window> <message>"), the last one AOL's windows
+// took since message `from` of their log.
+inline bool SeesWaitIn(const Session& s, size_t from, const std::string& message) {
+    const auto waits = [&] {
+        const std::vector<driver::PostedLine> log = s.Messages();
+        return log.size() > from && log.back().room + " " + log.back().bytes == message;
+    };
+    return Sees(waits, "Snorva never came to wait in " + message);
+}
 
 // Snorva, started without greeting, ends in its box of error `number` saying `text`, its window
 // not shown, nothing posted, running until the box is closed. AOL is asked after the handle

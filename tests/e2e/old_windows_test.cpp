@@ -8,8 +8,7 @@
 
 namespace {
 
-using e2e::Item;
-using e2e::Session;
+using namespace e2e;
 
 // Snorva as shipped where Wine here runs it (SHIPPED_DIST), else the test tree's.
 driver::SnorvaSetup AsShipped(driver::SnorvaSetup setup) {
@@ -38,9 +37,9 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
         Session s(
             AsShipped({.aol = "--version 8.0 --transfer",
                        .folderName = nt ? L"\u0421\u043D\u043E\u0440\u0432\u0430" : L"snorva"}));
-        EXPECT_EQ(e2e::Outline(s.Window()), e2e::SkinOutline());
+        EXPECT_EQ(Outline(s.Window()), kSkinOutline);
         ASSERT_TRUE(s.Choose(Item::IdleOn));
-        ASSERT_TRUE(s.Tick({e2e::UserLine(1), e2e::kDownload}));
+        ASSERT_TRUE(s.Tick({UserLine(1), kDownload}));
         ASSERT_TRUE(s.Choose(Item::IdleOff)); // no tick of the timer's own from here on
         ASSERT_TRUE(s.Choose(Item::About));
         ASSERT_TRUE(s.Choose(Item::Minimize));
@@ -48,12 +47,12 @@ TEST(OldWindows, AWholeSessionThenNoAolThenNoSkin) {
         ASSERT_TRUE(s.Choose(Item::Unload));
     }
     const std::pair<driver::SnorvaSetup, DWORD> errors[] = {
-        {{.withAol = false}, 13}, {{.changeFolder = e2e::Delete(L"\\gfx\\main.jpg")}, 53}};
+        {{.withAol = false}, 13}, {{.changeFolder = Delete(L"\\gfx\\main.jpg")}, 53}};
     for (const auto& [setup, number] : errors) {
         SCOPED_TRACE(number);
         Session s(AsShipped(setup), false);
-        e2e::ExpectStartUpError(
-            s, number, number == 13 ? e2e::kNoAol : e2e::NotFound(s.Folder() + L"\\gfx\\main.jpg"));
+        ExpectStartUpError(s, number,
+                           number == 13 ? kNoAol : NotFound(s.Folder() + L"\\gfx\\main.jpg"));
     }
 }
 

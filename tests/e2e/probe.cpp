@@ -57,8 +57,7 @@ std::wstring PaintLeaks(HWND window) {
 // GetHandleInformation, and Wine gives out the lowest free values first.
 std::wstring Threads() {
     const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
+    THREADENTRY32 entry{sizeof entry};
     std::wstring threads;
     for (BOOL more = Thread32First(snapshot.get(), &entry); more;
          more = Thread32Next(snapshot.get(), &entry)) {
@@ -73,7 +72,7 @@ std::wstring Threads() {
     DWORD flags;
     for (UINT_PTR value = 4; value < 0x10000; value += 4)
         handles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
-    return threads + L"/ " + std::to_wstring(handles);
+    return std::to_wstring(handles) + L":" + threads;
 }
 
 WNDPROC behind = nullptr;

@@ -17,7 +17,7 @@ inline constexpr int kPaints = 200;
 inline constexpr WPARAM kInFront = kPopup + 3;
 // The process's CPU time so far, user and kernel, in ms (Wine's figures for another process lag).
 inline constexpr WPARAM kCpuMs = kPopup + 4;
-// The process's threads and kernel handles: "<id>@<began> <id>@<began> ... / <handles>".
+// The process's threads and kernel handles: "<handles>: <id>@<began> <id>@<began> ...".
 inline constexpr WPARAM kThreads = kPopup + 5;
 // The items shown selected, the popup's own, then its open submenu's: "info/about".
 inline constexpr WPARAM kSelected = kPopup + 6;

@@ -8,9 +8,7 @@
 
 namespace {
 
-using e2e::Item;
-using e2e::Session;
-using e2e::UserLine;
+using namespace e2e;
 
 enum class Point { Read, Text, Enter, Menu, AlreadyHung };
 enum class Then { Answers, CloseMessage, CloseGlyph, AltF4, AolEnds };
@@ -47,45 +45,39 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
         SCOPED_TRACE(testing::Message() << "hung at " << at << (inside ? " inside" : " apart")
                                         << ", then " << static_cast<int>(then));
         const std::string aol = "--version 8.0 --transfer";
-        Session s(inside ? e2e::Inside(aol) : driver::SnorvaSetup{.aol = aol});
+        Session s(inside ? Inside(aol) : driver::SnorvaSetup{.aol = aol});
         // What AOL's windows take for one tick, when AOL answers at once.
         ASSERT_TRUE(s.Choose(Item::IdleOn));
         size_t from = s.Messages().size();
-        ASSERT_TRUE(s.Tick({UserLine(1), e2e::kDownload}));
+        ASSERT_TRUE(s.Tick({UserLine(1), kDownload}));
         const auto oneTick = Count(s, from);
         from = s.Messages().size();
 
         HWND strip = s.Window();
-        ASSERT_TRUE(!watched || e2e::Probe(strip, probe::kInFront) == L"in front");
+        ASSERT_TRUE(!watched || Probe(strip, probe::kInFront) == L"in front");
         // AOL hangs until the test releases it, which only the rows where it answers do: what ends
         // Snorva meanwhile ends it without AOL. Snorva waits once AOL took the message it hangs in.
-        ASSERT_TRUE(
-            point != Point::AlreadyHung ||
-            (sim::Control("--hang 600000") &&
-             e2e::Sees([] { return IsHungAppWindow(FindWindowA(aolclass::kFrame, nullptr)); },
-                       "AOL not hung", 15000)));
+        ASSERT_TRUE(point != Point::AlreadyHung ||
+                    (sim::Control("--hang 600000") &&
+                     Sees([] { return IsHungAppWindow(FindWindowA(aolclass::kFrame, nullptr)); },
+                          "AOL not hung", 15000)));
         ASSERT_TRUE(s.HangThenTick(
             point == Point::AlreadyHung ? "" : std::string("--hang-on ") + hangOn[at] + " 600000"));
-        const auto waits = [&] {
-            const std::vector<driver::PostedLine> log = s.Messages();
-            return log.size() > from && log.back().room + " " + log.back().bytes == hungIn[at];
-        };
-        ASSERT_TRUE(point == Point::AlreadyHung || e2e::Sees(waits, "Snorva never came to wait"));
+        ASSERT_TRUE(point == Point::AlreadyHung || SeesWaitIn(s, from, hungIn[at]));
         RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-        EXPECT_TRUE(
-            e2e::Sees([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, "no paint", 5000));
-        EXPECT_EQ(e2e::Counter(strip), L"2");
+        EXPECT_TRUE(Sees([&] { return !GetUpdateRect(strip, nullptr, FALSE); }, "no paint", 5000));
+        EXPECT_EQ(Counter(strip), L"2");
         if (watched) { // asked inside the wait, which handles what is sent to Snorva's thread
-            const double cpu = e2e::CpuMs(strip);
+            const double cpu = CpuMs(strip);
             Sleep(10000);
-            EXPECT_LT(e2e::CpuMs(strip) - cpu, 200) << "ms of CPU in 10 s of waiting";
+            EXPECT_LT(CpuMs(strip) - cpu, 200) << "ms of CPU in 10 s of waiting";
         }
 
         const size_t said = s.Lines().size();
         switch (then) {
         case Then::Answers: // the tick goes on, and every message reached AOL once
             ASSERT_TRUE(sim::Release());
-            EXPECT_TRUE(s.Expect({UserLine(2), e2e::kDownload}, 30000));
+            EXPECT_TRUE(s.Expect({UserLine(2), kDownload}, 30000));
             EXPECT_EQ(Count(s, from), oneTick) << "a message reached AOL twice, or never";
             continue;
         case Then::CloseGlyph:
@@ -99,7 +91,7 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
             const DWORD id =
                 GetWindowThreadProcessId(FindWindowA(aolclass::kFrame, nullptr), nullptr);
             TerminateThread(OwnedHandle(OpenThread(THREAD_TERMINATE, FALSE, id)).get(), 1);
-            auto box = s.ExpectBox(e2e::kNoAol);
+            auto box = s.ExpectBox(kNoAol);
             ASSERT_TRUE(box);
             EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
             driver::DismissMessageBox(box->window);

@@ -11,10 +11,7 @@
 
 namespace {
 
-using e2e::Change;
-using e2e::Delete;
-using e2e::Put;
-using e2e::Session;
+using namespace e2e;
 
 Change Skin(const std::string& bytes) {
     return [=](const std::wstring& folder) {
@@ -87,17 +84,17 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
         ASSERT_TRUE(driver::AnswerDialog(dialog, answer, ok));
         ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(s.Window()); }, 30000, 5));
         EXPECT_EQ(s.Lines().size(), 2u) << "the window was shown before the loads line";
-        ASSERT_TRUE(s.Expect({e2e::kByLine, e2e::kLoadsLine}));
-        EXPECT_PRED2(e2e::HalfASecondApart, s.Lines()[0].ms, s.Lines()[1].ms);
+        ASSERT_TRUE(s.Expect({kByLine, kLoadsLine}));
+        EXPECT_PRED2(HalfASecondApart, s.Lines()[0].ms, s.Lines()[1].ms);
         HWND strip = s.Window();
         EXPECT_TRUE(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_EQ(driver::GetText(strip), "Snorva");
-        const RECT at = e2e::Rect(strip);
+        const RECT at = Rect(strip);
         EXPECT_TRUE(at.left == 300 && at.top == 200);
         // The counter shows, but where the corner's outline leaves it out.
         const std::wstring counter = outline == Corner ? L"" : L"0";
-        EXPECT_TRUE(driver::WaitUntil([&] { return e2e::Counter(strip) == counter; }, 5000));
-        const std::string cut = e2e::Outline(strip), band = e2e::SkinOutline();
+        EXPECT_TRUE(driver::WaitUntil([&] { return Counter(strip) == counter; }, 5000));
+        const std::string cut = e2e::Outline(strip), band = kSkinOutline;
         const auto in = [&](int x, int y) {
             return cut.size() == band.size() && cut[y * 113 + x] == '+';
         };
@@ -112,21 +109,20 @@ TEST(Start, FromAnyFolderAtAnyDpiItsDialogThenItsGreetingThenItsStripWhereItsSta
         const std::wstring expected[] = {
             skin, {shortSkin, GetShortPathNameW(skin.c_str(), shortSkin, MAX_PATH)}, L"main.jpg"};
         EXPECT_EQ(std::wstring(path.begin(), path.end()), expected[given]) << "given to REGION.DLL";
-        EXPECT_EQ(e2e::Probe(strip, probe::kFolder), s.Folder()) << "the current folder";
-        EXPECT_EQ(e2e::Probe(strip, probe::kPaintLeaks), L"0")
+        EXPECT_EQ(Probe(strip, probe::kFolder), s.Folder()) << "the current folder";
+        EXPECT_EQ(Probe(strip, probe::kPaintLeaks), L"0")
             << "GDI objects left by painting the strip " << probe::kPaints << " times";
         // Only a completed click acts: pressed on the strip (the window takes the capture),
         // moved, released over the close glyph, it neither moves nor closes.
         SetCursorPos(at.left + driver::kStrip.x, at.top + driver::kStrip.y);
         driver::PostButton(strip, WM_LBUTTONDOWN, driver::kStrip.x, driver::kStrip.y);
         ASSERT_TRUE(driver::WaitUntil(
-            [&] { return e2e::GuiThread(strip).hwndCapture == strip || e2e::Moving(strip); },
-            5000));
+            [&] { return GuiThread(strip).hwndCapture == strip || Moving(strip); }, 5000));
         SetCursorPos(at.left + 60, at.top + 50);
         driver::PostButton(strip, WM_LBUTTONUP, driver::kCloseGlyph.x, driver::kCloseGlyph.y);
         ASSERT_TRUE(s.Expect({}));
-        EXPECT_TRUE(e2e::Rect(strip).left == 300 && e2e::Rect(strip).top == 200);
-        EXPECT_FALSE(e2e::Moving(strip));
+        EXPECT_TRUE(Rect(strip).left == 300 && Rect(strip).top == 200);
+        EXPECT_FALSE(Moving(strip));
     }
 }
 
@@ -136,7 +132,7 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
     const Change noEntry = Put(SNORVA_DIST "\\menuhook.dll", L"\\REGION.DLL");
     const std::string jpegNoise = "\xFF\xD8\xFF\xE0" + std::string(4096, '\x5A');
     std::map<DWORD, std::string> says{
-        {13, e2e::kNoAol},
+        {13, kNoAol},
         {70, "Run-time error '70':\n\nPermission denied\n\nStart Snorva the way AOL is started (as "
              "administrator): AOL runs with higher rights than Snorva, and Windows keeps Snorva's "
              "lines out of it."},
@@ -169,8 +165,8 @@ TEST(StartUpErrors, EachEndsWithItsBoxAndStatusPostingNothingShowingNothing) {
         SCOPED_TRACE(f.what);
         if (f.number == 7) SetEvent(memoryGone.get());
         Session s(f.setup, false);
-        e2e::ExpectStartUpError(
-            s, f.number, *f.missing ? e2e::NotFound(s.Folder() + f.missing) : says[f.number]);
+        ExpectStartUpError(s, f.number,
+                           *f.missing ? NotFound(s.Folder() + f.missing) : says[f.number]);
     }
 }
 
