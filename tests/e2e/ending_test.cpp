@@ -21,8 +21,7 @@ bool CloseAol(Session& s) {
 }
 bool UnderTheBox(Session& s) {
     HWND strip = s.Window();
-    // Read once the screen shows the strip whole: a popup just closed over it leaves its pixels
-    // there until the window system draws the strip again.
+    // Once the strip shows whole: a popup just closed leaves its pixels until the strip is redrawn.
     std::wstring counter;
     e2e::Sees([&] { return std::iswdigit((counter = e2e::Counter(strip))[0]); },
               "the strip is not shown whole");
@@ -32,15 +31,12 @@ bool UnderTheBox(Session& s) {
     for (int i = 0; i < 3; ++i)
         handled &= e2e::Send(strip, WM_TIMER, Form1::kTimer1).has_value();
     const auto box = s.ExpectBox(e2e::kNoAol);
-    const auto is = [](bool holds, const char* what) { // each said when it fails
-        if (!holds) ADD_FAILURE() << "under the box: " << what;
-        return holds;
-    };
-    return is(handled, "a click or tick went unhandled") & is(box.has_value(), "no box") &
-           is(e2e::Counter(strip) == counter, "the counter changed") &
-           is(driver::CountVisibleWindows("#32770", s.Program().Id()) == 1, "not one box") &
-           is(!IsWindowEnabled(strip), "the strip enabled") &
-           is(box && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST, "not topmost");
+    EXPECT_TRUE(handled) << "a click or tick went unhandled under the box";
+    EXPECT_EQ(e2e::Counter(strip), counter);
+    EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
+    EXPECT_FALSE(IsWindowEnabled(strip));
+    EXPECT_TRUE(box && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    return box.has_value(); // what else fails has said so
 }
 
 // A log-off, asked first, is never refused; one another program cancelled changes nothing; a real
