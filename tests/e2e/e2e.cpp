@@ -50,11 +50,10 @@ bool Sees(const std::function<bool()>& done, const std::string& failure, DWORD t
     return false;
 }
 
-// The press is posted, as a person's comes, with the pointer's place as the last message's (where
-// the window system's move loop starts from), and seen taken in by the capture it takes; then the
-// release is sent, whose handler runs the popup or the move loop until it ends: the window system
-// may cancel either at once, and a release handled to its end without `took` seen has surely
-// started nothing that stays; so click again.
+// The press is posted, as a person's, so the move loop starts at its place, and seen taken (the
+// capture); then the release is sent, which runs the popup or the move loop until it ends: the
+// window system may cancel either at once, and a release handled to its end without `took` seen
+// has surely started nothing that stays; so click again.
 static ULONG_PTR clicks = 0, ended = 0; // the last click made, the last whose release returned
 static void CALLBACK Ended(HWND, UINT, ULONG_PTR click, LRESULT) {
     ended = click;
@@ -195,13 +194,10 @@ std::optional<Box> Session::ExpectBox(const std::string& text) {
         },
         10000);
     std::string reads = box ? driver::GetText(box) + ":" : ""; // its title, buttons and icons
-    for (HWND child = GetWindow(box, GW_CHILD); box && child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[8] = {};
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Button") == 0) reads += " " + driver::GetText(child);
-        if (SendMessageA(child, STM_GETICON, 0, 0)) reads += " icon";
-    }
+    for (HWND button = nullptr; box && (button = FindWindowExA(box, button, "Button", nullptr));)
+        reads += " " + driver::GetText(button);
+    for (HWND child = nullptr; box && (child = FindWindowExA(box, child, nullptr, nullptr));)
+        reads += SendMessageA(child, STM_GETICON, 0, 0) ? " icon" : "";
     if (reads == "Snorva: OK") return Box{box};
     ADD_FAILURE() << "expected a box titled Snorva, saying: " << text << "\n  "
                   << (box ? "it reads " + reads : "it says: " + says);
