@@ -34,8 +34,7 @@ TEST(Popup, EveryCommandAndTickDoesItsWorkWhateverTheStateAlsoWhenChosenInsideAT
     ASSERT_TRUE(s.Choose(Item::Minimize));
     ASSERT_TRUE(s.Tick({UserLine(5), kDownload})); // minimized, it idles on
     ASSERT_TRUE(s.Restore());
-    EXPECT_TRUE(driver::WaitUntil([&] { return Counter(s.Window()) == L"5"; }, 5000))
-        << "the restored strip does not show its minutes";
+    EXPECT_EQ(ShownCounter(s.Window()), L"5") << "the restored strip does not show its minutes";
     // The transfer window closes after N reads of its first static (the tick's lookup, the name's
     // lookup and text, the percent's lookup); each field looks it up afresh, later ones read n/a.
     int reads = 0;

@@ -152,7 +152,7 @@ bool Session::Tick(const std::vector<std::string>& lines) {
 }
 
 bool Session::HangThenTick(const std::string& hang) {
-    const std::wstring now = Counter(Window()), next = std::to_wstring(_wtoi(now.c_str()) + 1);
+    const std::wstring now = ShownCounter(Window()), next = std::to_wstring(_wtoi(now.c_str()) + 1);
     if (!hang.empty() && !sim::Control(hang)) ADD_FAILURE() << "AOL took no " << hang;
     SendNotifyMessageA(Window(), WM_TIMER, Form1::kTimer1, 0);
     return Sees([&] { return Counter(Window()) == next; },
@@ -316,6 +316,12 @@ std::wstring Counter(HWND window) {
         const auto digit = std::find(digits.begin(), digits.end(), mark) - digits.begin();
         read += digit < 10 ? static_cast<wchar_t>(L'0' + digit) : L'?';
     }
+    return read;
+}
+
+std::wstring ShownCounter(HWND window) {
+    std::wstring read;
+    Sees([&] { return std::iswdigit((read = Counter(window))[0]) != 0; }, "the strip is not whole");
     return read;
 }
 

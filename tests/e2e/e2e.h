@@ -102,6 +102,8 @@ inline bool Moving(HWND window) {
 // The minutes counter as a person reads it off the strip on screen; only where the strip shows
 // its picture, and its close and menu glyphs under the points a person clicks ("no …" when not).
 std::wstring Counter(HWND window);
+// The counter once the strip shows whole: a popup just closed leaves its pixels until a redraw.
+std::wstring ShownCounter(HWND window);
 
 // What probe.dll, hooked onto the thread of `window` (strip or popup), answers to `ask`.
 std::wstring Probe(HWND window, WPARAM ask);

@@ -21,10 +21,7 @@ bool CloseAol(Session& s) {
 }
 bool UnderTheBox(Session& s) {
     HWND strip = s.Window();
-    // Once the strip shows whole: a popup just closed leaves its pixels until the strip is redrawn.
-    std::wstring counter;
-    e2e::Sees([&] { return std::iswdigit((counter = e2e::Counter(strip))[0]); },
-              "the strip is not shown whole");
+    const std::wstring counter = e2e::ShownCounter(strip);
     const LPARAM glyph = MAKELPARAM(driver::kCloseGlyph.x, driver::kCloseGlyph.y);
     bool handled = e2e::Send(strip, WM_LBUTTONDOWN, MK_LBUTTON, glyph) &&
                    e2e::Send(strip, WM_LBUTTONUP, 0, glyph);
