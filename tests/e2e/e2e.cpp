@@ -134,7 +134,7 @@ bool Session::Choose(Item item) {
         return Expect({kUnloadBy, kUnloads}) && ExpectEnd(0);
     case Item::About: { // then the box is gone, nothing posted, still running
         const auto box = ExpectBox(kAbout);
-        if (box) driver::DismissMessageBox(box->window);
+        if (box) driver::DismissMessageBox(box);
         return box && Expect({});
     }
     case Item::Minimize:
@@ -182,7 +182,7 @@ bool Session::Drag(int dx, int dy) {
            Expect({});
 }
 
-std::optional<Box> Session::ExpectBox(const std::string& text) {
+HWND Session::ExpectBox(const std::string& text) {
     HWND box = nullptr;
     std::string says = "none came"; // or what the last one said
     driver::WaitUntil(
@@ -198,10 +198,10 @@ std::optional<Box> Session::ExpectBox(const std::string& text) {
         reads += " " + driver::GetText(button);
     for (HWND child = nullptr; box && (child = FindWindowExA(box, child, nullptr, nullptr));)
         reads += SendMessageA(child, STM_GETICON, 0, 0) ? " icon" : "";
-    if (reads == "Snorva: OK") return Box{box};
+    if (reads == "Snorva: OK") return box;
     ADD_FAILURE() << "expected a box titled Snorva, saying: " << text << "\n  "
                   << (box ? "it reads " + reads : "it says: " + says);
-    return std::nullopt;
+    return nullptr;
 }
 
 bool Session::ExpectEnd(DWORD status) {

@@ -114,9 +114,6 @@ inline double CpuMs(HWND window) { // of Snorva's process so far; throws on no a
 // The popup's items as the keyboard walks them; About is the first item of Info's submenu.
 enum class Item { Title, IdleOn, IdleOff, Info, Minimize, Unload, About };
 
-struct Box {
-    HWND window;
-};
 class Session : public driver::SnorvaRun {
   public:
     // Snorva beside the simulated client; with `greet`, past its dialog to its greeting, shown.
@@ -142,7 +139,8 @@ class Session : public driver::SnorvaRun {
     // Drags the strip by (dx, dy) as a person does, and sees it follow the pointer there.
     bool Drag(int dx, int dy);
     // A box of Snorva's saying `text`: titled Snorva, its one button OK, no icon; left open.
-    std::optional<Box> ExpectBox(const std::string& text);
+    // Null when none came so.
+    HWND ExpectBox(const std::string& text);
     bool ExpectEnd(DWORD status);
 
   private:
@@ -171,7 +169,7 @@ inline void ExpectStartUpError(Session& s, DWORD number, const std::string& text
     ASSERT_TRUE(box);
     EXPECT_FALSE(IsWindowVisible(s.Window()));
     EXPECT_TRUE(s.Program().Running()) << "ended before its box was closed";
-    driver::DismissMessageBox(box->window);
+    driver::DismissMessageBox(box);
     EXPECT_TRUE(s.ExpectEnd(number));
     EXPECT_TRUE(s.Lines().empty());
 }

@@ -32,8 +32,8 @@ bool UnderTheBox(Session& s) {
     EXPECT_EQ(e2e::Counter(strip), counter);
     EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
     EXPECT_FALSE(IsWindowEnabled(strip));
-    EXPECT_TRUE(box && GetWindowLongA(box->window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    return box.has_value(); // what else fails has said so
+    EXPECT_TRUE(box && GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    return box != nullptr; // what else fails has said so
 }
 
 // A log-off, asked first, is never refused; one another program cancelled changes nothing; a real
@@ -80,7 +80,7 @@ TEST(EndFromOutside, ALogOffIsNeverRefusedACancelledOneChangesNothingARealOneOrA
         // The box disables the strip, and Windows takes no system command for a disabled window.
         {"about box open",
          [](Session& s) { return s.Pick(Item::About) && s.ExpectBox(e2e::kAbout); },
-         [](Session& s) { return s.ExpectBox(e2e::kAbout).has_value(); },
+         [](Session& s) { return s.ExpectBox(e2e::kAbout) != nullptr; },
          {LogOff, Close}},
         {"handle dialog open", [](Session& s) { return s.WaitForHandleDialog() != nullptr; },
          [](Session& s) { return s.WaitForHandleDialog(0) && s.Lines().empty(); }, logOff, false},

@@ -94,7 +94,7 @@ TEST(SlowAol, WhereverSnorvaWaitsItPaintsAndClosesAtOnceAndWhenAolAnswersNothing
             auto box = s.ExpectBox(kNoAol);
             ASSERT_TRUE(box);
             EXPECT_EQ(driver::CountVisibleWindows("#32770", s.Program().Id()), 1);
-            driver::DismissMessageBox(box->window);
+            driver::DismissMessageBox(box);
             EXPECT_TRUE(s.ExpectEnd(13));
             continue;
         }

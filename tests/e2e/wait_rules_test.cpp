@@ -71,12 +71,12 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
     ASSERT_TRUE(Sees([&] { return Counter(strip) == L"4"; }, "the tick never came"));
     for (int i = 0; i <= 10000; ++i)
-        PostMessageA(about->window, WM_MOUSEMOVE, 0, MAKELPARAM(i % 100, 10));
+        PostMessageA(about, WM_MOUSEMOVE, 0, MAKELPARAM(i % 100, 10));
     PostMessageA(strip, WM_COMMAND, IDM_IDLEOFF, 0);
-    driver::PostClick(GetDlgItem(about->window, IDOK), 1, 1);
+    driver::PostClick(GetDlgItem(about, IDOK), 1, 1);
     PostMessageA(strip, WM_COMMAND, IDM_IDLEON, 0);
     ASSERT_TRUE(sim::Release());
-    EXPECT_TRUE(Sees([&] { return !IsWindow(about->window); }, "the box's OK never ran"));
+    EXPECT_TRUE(Sees([&] { return !IsWindow(about); }, "the box's OK never ran"));
     EXPECT_TRUE(s.Expect({UserLine(4), kDisengaged, kEngaged, kDownload}));
     EXPECT_EQ(WaitForSingleObject(queueFull.get(), 0), WAIT_TIMEOUT) << "the queue was filled";
     // An error raised inside a call (a text longer than any, AOL hung in it while the about box is
@@ -90,7 +90,7 @@ TEST(WhileSnorvaWaits, EachMessageWaitsOrRunsByItsRuleOnOneCallerThreadAndAnErro
     const size_t from = s.Messages().size();
     PostMessageA(strip, WM_TIMER, Form1::kTimer1, 0);
     ASSERT_TRUE(SeesWaitIn(s, from, "transfer static WM_GETTEXTLENGTH"));
-    PostMessageA(box->window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    PostMessageA(box, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
     ASSERT_TRUE(sim::Release());
     ASSERT_TRUE(s.ExpectBox("Run-time error '6':\n\nOverflow"));
     EXPECT_FALSE(driver::WaitUntil([&] { return Moving(strip); }, 1000)) << "it ran";
